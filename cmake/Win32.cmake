@@ -1,0 +1,41 @@
+# Windows build: the real Tavlora.dll, the stand-in host, and the tests that
+# run them under Wine.
+set(TAVLORA_WIN32_DEFS -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 -DWIN32_LEAN_AND_MEAN)
+
+add_library(Tavlora SHARED ${TAVLORA_DRIVER_SOURCES} driver/Tavlora.def driver/Tavlora.rc)
+set_target_properties(Tavlora PROPERTIES PREFIX "" OUTPUT_NAME Tavlora)
+target_include_directories(Tavlora PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(Tavlora PRIVATE ${TAVLORA_WIN32_DEFS} -fno-exceptions -fno-rtti)
+target_link_options(Tavlora PRIVATE -static-libgcc -static-libstdc++ -Wl,--enable-stdcall-fixup)
+target_link_libraries(Tavlora PRIVATE user32 gdi32 ole32 oleaut32 uuid)
+
+add_executable(tavlora-host host/host.cpp host/script.cpp)
+target_include_directories(tavlora-host PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(tavlora-host PRIVATE ${TAVLORA_WIN32_DEFS})
+target_link_options(tavlora-host PRIVATE -static-libgcc -static-libstdc++ -static)
+add_dependencies(tavlora-host Tavlora)
+
+# GoogleTest from Debian's source package, built with the cross compiler.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# MinGW's win32 thread model has no std::mutex: GoogleTest gets the one
+# class that needs it from a header of ours.
+foreach(target gtest gtest_main)
+  target_compile_definitions(${target} PUBLIC GTEST_HAS_NOTIFICATION_=1)
+  target_compile_options(${target} PUBLIC -include ${PROJECT_SOURCE_DIR}/cmake/gtest-notification.h)
+  target_compile_options(${target} PRIVATE -Wno-error)
+endforeach()
+
+file(GLOB TAVLORA_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
+add_executable(wine-tests ${TAVLORA_WINE_TESTS})
+target_include_directories(wine-tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(wine-tests PRIVATE ${TAVLORA_WIN32_DEFS})
+target_link_options(wine-tests PRIVATE -static-libgcc -static-libstdc++ -static)
+target_link_libraries(wine-tests PRIVATE gtest gtest_main version gdi32 user32)
+add_dependencies(wine-tests Tavlora tavlora-host)
+# The Wine tests run the host and the DLL from the build folder, where
+# they share one prefix and one virtual X server (tools/wine-run).
+add_test(NAME wine-tests COMMAND wine-tests --gtest_color=no)
+set_tests_properties(wine-tests PROPERTIES TIMEOUT 600 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -1,0 +1,68 @@
+// Settings and the configuration file "displays\<module>.cfg".
+#pragma once
+
+#include <stdint.h>
+
+struct ScreenSettingsRecord {
+    int32_t X;              // window's left edge, screen pixels
+    int32_t Y;              // window's top edge
+    int32_t Width;          // outer window width, pixels
+    int32_t Height;         // outer window height
+    int32_t DontShowWindow; // non-zero: created but never shown
+    int32_t Record;         // non-zero: capture the window periodically
+    int32_t RecordInterval; // seconds between two captures
+    char RecordFile[256];   // bitmap file each capture overwrites
+};
+
+struct LineLayout {
+    int32_t X; // advanced while a row is drawn (working copy only)
+    int32_t Y;
+    int32_t FontType; // 0: FontName; otherwise a stock object number
+    char FontName[256];
+    int32_t FontHeight;
+    int32_t FontWidth;
+    int32_t FontColor[3];   // red, green, blue
+    int32_t FontBkColor[3]; // all zero: transparent background
+    int32_t FontBold;       // the weight itself, e.g. 700
+    int32_t FontUnderline;  // 3: underlined
+    int32_t FontItalics;    // 2: italic
+};
+
+extern ScreenSettingsRecord ScreenSettings;
+extern int32_t DebugLevel;
+extern LineLayout ConfiguredLayouts[4];
+extern LineLayout WorkingLayouts[4];
+
+// What ParseConfigLine made of a line. The driver ignores it; the
+// configuration check reports it.
+enum ConfigLineStatus {
+    ConfigApplied,   // a key matched and its value was stored
+    ConfigNoKey,     // no known key at the line's start
+    ConfigBadRow,    // "Line" followed by a row number other than 1 to 4
+    ConfigNoNumber,  // a numeric key without a readable number: field kept
+    ConfigPartColour // a colour with fewer than three readable numbers
+};
+
+// How the reader met one line of the file, for the configuration check.
+enum ConfigLineKind { ConfigLineComment, ConfigLineEmpty, ConfigLineDebug, ConfigLineParsed };
+typedef void (*ConfigLineObserver)(void *context, int lineNumber, const char *line,
+                                   ConfigLineKind kind, ConfigLineStatus status, bool cut);
+
+// Reads the file at `path` line by line into the settings; the observer, if
+// any, hears of every line. Returns false when the file cannot be opened.
+bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context);
+
+// Reads the whole file: DebugLevel starts again from 0, every other field
+// keeps what earlier reads set unless a line sets it anew.
+void ReadConfigFile();
+
+// Interprets one line (its line end already removed) by the key tables.
+ConfigLineStatus ParseConfigLine(const char *line);
+
+// Reads one decimal integer as "%d" does (leading blanks, a sign, digits),
+// clamped to the 32-bit range. Returns false when no number is there.
+bool ReadConfigNumber(const char *text, int32_t *value);
+
+// The window rectangle, and a copy of the four configured row layouts.
+void LoadWorkingLayouts(int32_t *x, int32_t *y, int32_t *width, int32_t *height,
+                        LineLayout *destination);

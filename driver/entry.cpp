@@ -1,0 +1,91 @@
+// The nine exported entry points. Each runs its steps in a fixed order;
+// failures go to the log, never to the host (except the ok byte).
+#include "tavlora.h"
+
+#include "config/config.h"
+#include "driver/display_memory.h"
+#include "log/log.h"
+#include "screen/refresh.h"
+#include "screen/window.h"
+
+#include <cstdio>
+#include <cstring>
+
+static char DriverNameText[29];
+static char UsageText[] = "No parameters required - see Tavlora.cfg";
+static char DefaultParametersText[] = " ";
+
+static unsigned LowByte(UINT value) { return value & 0xFF; }
+
+// The "Incoming"/"Outgoing" detail. The parameter text has no bound from the
+// host, so only its first 512 characters are logged.
+static void LogStart(const char *event, unsigned x, unsigned y, const char *params, const char *ok) {
+    char detail[640];
+    snprintf(detail, sizeof detail, "x=%u, y=%u, params=%.512s, ok=%u", x, y, params ? params : "",
+             ok ? static_cast<unsigned char>(*ok) : 0u);
+    WriteLog(event, detail);
+}
+
+extern "C" {
+
+char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
+    unsigned column = LowByte(x), row = LowByte(y);
+    ReadConfigFile();
+    OpenLog();
+    LogStart("Incoming", column, row, params, ok);
+    FillStartupRows();
+    int created = create_screen();
+    if (ok) *ok = static_cast<char>(created);
+    RefreshScreen();
+    LogStart("Outgoing", column, row, params, ok);
+    return DISPLAYDLL_DriverName();
+}
+
+void WINAPI DISPLAYDLL_Done() {
+    WriteLog("**** Done Called ****", "Closing");
+    DestroyWindow(DisplayWindow); // with a window, WM_DESTROY ends the process here
+    WriteLog("**** Done Called ****", "Closed");
+}
+
+void WINAPI DISPLAYDLL_Write(char *text) {
+    ProcessWindowMessages();
+    WriteAtCursor(text);
+    RefreshScreen();
+}
+
+void WINAPI DISPLAYDLL_SetPosition(UINT column, UINT row) {
+    ProcessWindowMessages();
+    MoveCursor(LowByte(column), LowByte(row));
+}
+
+void WINAPI DISPLAYDLL_CustomChar(UINT chr, char *data) {
+    unsigned slot = LowByte(chr);
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(data);
+    unsigned char b[8] = {0};
+    if (bytes) memcpy(b, bytes, sizeof b);
+    char detail[80];
+    snprintf(detail, sizeof detail, "chr=%u, data=%u,%u,%u,%u,%u,%u,%u,%u", slot, b[0], b[1], b[2],
+             b[3], b[4], b[5], b[6], b[7]);
+    WriteLog("DISPLAYDLL_CustomChar", detail);
+    if (StoreGlyph(slot, bytes)) MarkDisplayDirty();
+}
+
+UINT WINAPI DISPLAYDLL_CustomCharIndex(UINT index) {
+    unsigned value = LowByte(index);
+    char detail[40];
+    snprintf(detail, sizeof detail, "index=%u, returned %u", value, value);
+    WriteLog("DISPLAYDLL_CustomCharIndex", detail);
+    return value;
+}
+
+char *WINAPI DISPLAYDLL_DriverName() {
+    memcpy(DriverNameText, "Tavlora Display v", 18);
+    memcpy(DriverNameText + 17, "1.1.118.633", 12);
+    return DriverNameText;
+}
+
+char *WINAPI DISPLAYDLL_Usage() { return UsageText; }
+
+char *WINAPI DISPLAYDLL_DefaultParameters() { return DefaultParametersText; }
+
+} // extern "C"

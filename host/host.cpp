@@ -1,0 +1,173 @@
+// tavlora-host: a stand-in for the host application. It loads a display
+// driver library by file name, resolves the nine entry points (by plain or
+// by decorated name) and runs a script of calls, printing what each returns.
+#include "driver/tavlora.h"
+#include "host/script.h"
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Driver {
+    DisplayInitProc Init;
+    DisplayDoneProc Done;
+    DisplayWriteProc Write;
+    DisplaySetPositionProc SetPosition;
+    DisplayCustomCharProc CustomChar;
+    DisplayCustomCharIndexProc CustomCharIndex;
+    DisplayTextProc DriverName;
+    DisplayTextProc Usage;
+    DisplayTextProc DefaultParameters;
+};
+
+template <typename Proc>
+bool Resolve(HMODULE library, const char *name, int argBytes, bool decorated, Proc *proc) {
+    char symbol[64];
+    if (decorated) snprintf(symbol, sizeof symbol, "%s@%d", name, argBytes);
+    else snprintf(symbol, sizeof symbol, "%s", name);
+    *proc = reinterpret_cast<Proc>(reinterpret_cast<void *>(GetProcAddress(library, symbol)));
+    if (*proc) return true;
+    fprintf(stderr, "tavlora-host: %s not found in the driver (error %lu)\n", symbol,
+            static_cast<unsigned long>(GetLastError()));
+    return false;
+}
+
+bool Load(const char *file, bool decorated, Driver *d) {
+    HMODULE library = LoadLibraryA(file);
+    if (!library) {
+        fprintf(stderr, "tavlora-host: cannot load %s (error %lu)\n", file,
+                static_cast<unsigned long>(GetLastError()));
+        return false;
+    }
+    bool ok = Resolve(library, "DISPLAYDLL_Init", 16, decorated, &d->Init);
+    ok &= Resolve(library, "DISPLAYDLL_Done", 0, decorated, &d->Done);
+    ok &= Resolve(library, "DISPLAYDLL_Write", 4, decorated, &d->Write);
+    ok &= Resolve(library, "DISPLAYDLL_SetPosition", 8, decorated, &d->SetPosition);
+    ok &= Resolve(library, "DISPLAYDLL_CustomChar", 8, decorated, &d->CustomChar);
+    ok &= Resolve(library, "DISPLAYDLL_CustomCharIndex", 4, decorated, &d->CustomCharIndex);
+    ok &= Resolve(library, "DISPLAYDLL_DriverName", 0, decorated, &d->DriverName);
+    ok &= Resolve(library, "DISPLAYDLL_Usage", 0, decorated, &d->Usage);
+    ok &= Resolve(library, "DISPLAYDLL_DefaultParameters", 0, decorated, &d->DefaultParameters);
+    return ok;
+}
+
+// Printable form of a text: bytes outside 32..126 as \xNN.
+std::string Show(const char *text) {
+    if (!text) return "(null)";
+    std::string out = "\"";
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
+        char hex[8];
+        if (*p == '\\' || *p == '"' || *p < 32 || *p > 126) {
+            snprintf(hex, sizeof hex, "\\x%02X", *p);
+            out += hex;
+        } else {
+            out += static_cast<char>(*p);
+        }
+    }
+    return out + "\"";
+}
+
+void PrintText(const char *verb, const char *text) {
+    printf("%s -> %p %s\n", verb, static_cast<const void *>(text), Show(text).c_str());
+}
+
+void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
+    const std::string &v = c.verb;
+    std::vector<long> n = c.numbers;
+    if (v == "init" || v == "initnull") {
+        char ok = static_cast<char>(okByte);
+        std::string params = c.text;
+        bool null = v == "initnull";
+        char *name = d.Init(static_cast<UINT>(n[0]), static_cast<UINT>(n[1]),
+                            null ? nullptr : &params[0], null ? nullptr : &ok);
+        printf("%s %ld %ld -> %s, ok=%d\n", v.c_str(), n[0], n[1], Show(name).c_str(),
+               null ? -1 : static_cast<unsigned char>(ok));
+    } else if (v == "write" || v == "writenull") {
+        std::string text = c.text;
+        d.Write(v == "write" ? &text[0] : nullptr);
+        printf("%s %s\n", v.c_str(), v == "write" ? Show(text.c_str()).c_str() : "");
+    } else if (v == "goto") {
+        d.SetPosition(static_cast<UINT>(n[0]), static_cast<UINT>(n[1]));
+        printf("goto %ld %ld\n", n[0], n[1]);
+    } else if (v == "char" || v == "charnull") {
+        char data[8];
+        for (int i = 0; i < 8 && v == "char"; ++i) data[i] = static_cast<char>(n[1 + i]);
+        d.CustomChar(static_cast<UINT>(n[0]), v == "char" ? data : nullptr);
+        printf("%s %ld\n", v.c_str(), n[0]);
+    } else if (v == "index") {
+        printf("index %ld -> %u\n", n[0], d.CustomCharIndex(static_cast<UINT>(n[0])));
+    } else if (v == "name") {
+        PrintText("name", d.DriverName());
+    } else if (v == "usage") {
+        PrintText("usage", d.Usage());
+    } else if (v == "defaults") {
+        PrintText("defaults", d.DefaultParameters());
+    } else if (v == "pause") {
+        Sleep(static_cast<DWORD>(n[0]));
+    } else if (v == "done") {
+        printf("done\n");
+        fflush(stdout);
+        d.Done();
+        printf("done returned\n");
+    }
+    fflush(stdout);
+}
+
+int Usage() {
+    fprintf(stderr,
+            "usage: tavlora-host [--dll FILE] [--decorated] [--ok N] [--script FILE] [COMMAND...]\n"
+            "  Loads the driver (default Tavlora.dll), then runs the script file and the\n"
+            "  commands given as arguments, in that order. Commands: init X Y [PARAMS],\n"
+            "  write TEXT, goto COLUMN ROW, char N B0..B7, index N, name, usage, defaults,\n"
+            "  pause MS, done, initnull X Y, writenull, charnull N.\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const char *dll = "Tavlora.dll";
+    bool decorated = false;
+    unsigned char okByte = 0;
+    std::vector<std::string> lines;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--dll" && i + 1 < argc) dll = argv[++i];
+        else if (a == "--decorated") decorated = true;
+        else if (a == "--ok" && i + 1 < argc) okByte = static_cast<unsigned char>(atoi(argv[++i]));
+        else if (a == "--script" && i + 1 < argc) {
+            std::ifstream in(argv[++i], std::ios::binary);
+            if (!in) {
+                fprintf(stderr, "tavlora-host: cannot read %s\n", argv[i]);
+                return 2;
+            }
+            for (std::string line; std::getline(in, line);) lines.push_back(line);
+        } else if (a == "--help" || a == "-h" || (a.size() > 1 && a[0] == '-' && a[1] == '-'))
+            return Usage();
+        else
+            lines.push_back(a);
+    }
+
+    std::vector<ScriptCommand> commands;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ScriptCommand c;
+        std::string error;
+        if (!ParseScriptLine(lines[i], &c, &error)) {
+            fprintf(stderr, "tavlora-host: line %zu: %s\n", i + 1, error.c_str());
+            return 2;
+        }
+        if (!c.verb.empty()) commands.push_back(c);
+    }
+
+    Driver driver;
+    if (!Load(dll, decorated, &driver)) return 1;
+    printf("loaded %s (%s names)\n", dll, decorated ? "decorated" : "plain");
+    for (const ScriptCommand &c : commands) Run(driver, c, okByte);
+    return 0;
+}

@@ -1,0 +1,94 @@
+#include "script.h"
+
+#include <cstdlib>
+#include <sstream>
+
+static int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool DecodeEscapes(const std::string &in, std::string *out) {
+    out->clear();
+    for (size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != '\\') {
+            out->push_back(in[i]);
+            continue;
+        }
+        if (i + 1 < in.size() && in[i + 1] == '\\') {
+            out->push_back('\\');
+            ++i;
+        } else if (i + 3 < in.size() && in[i + 1] == 'x' && HexDigit(in[i + 2]) >= 0 &&
+                   HexDigit(in[i + 3]) >= 0) {
+            out->push_back(static_cast<char>(HexDigit(in[i + 2]) * 16 + HexDigit(in[i + 3])));
+            i += 3;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+static bool ReadNumbers(std::istringstream &in, size_t count, ScriptCommand *command,
+                        std::string *error) {
+    for (size_t i = 0; i < count; ++i) {
+        std::string word;
+        char *end = nullptr;
+        if (!(in >> word) || (command->numbers.push_back(strtol(word.c_str(), &end, 0)), *end)) {
+            *error = command->verb + " needs " + std::to_string(count) + " numbers";
+            return false;
+        }
+    }
+    std::string extra;
+    if (in >> extra) {
+        *error = "too many arguments for " + command->verb;
+        return false;
+    }
+    return true;
+}
+
+bool ParseScriptLine(const std::string &raw, ScriptCommand *command, std::string *error) {
+    std::string line = raw;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    *command = ScriptCommand();
+    std::istringstream in(line);
+    if (!(in >> command->verb) || command->verb[0] == '#') {
+        command->verb.clear();
+        return true;
+    }
+    const std::string &v = command->verb;
+    if (v == "write") {
+        size_t start = line.find("write") + 5;
+        if (start < line.size() && line[start] == ' ') ++start;
+        if (!DecodeEscapes(line.substr(start), &command->text)) {
+            *error = "bad escape in write (use \\xNN or \\\\)";
+            return false;
+        }
+        return true;
+    }
+    if (v == "init") {
+        for (int i = 0; i < 2; ++i) {
+            std::string word;
+            char *end = nullptr;
+            if (!(in >> word) || (command->numbers.push_back(strtol(word.c_str(), &end, 0)), *end)) {
+                *error = "init needs X and Y";
+                return false;
+            }
+        }
+        std::string rest;
+        std::getline(in, rest);
+        if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+        if (DecodeEscapes(rest, &command->text)) return true;
+        *error = "bad escape in init";
+        return false;
+    }
+    if (v == "goto" || v == "initnull") return ReadNumbers(in, 2, command, error);
+    if (v == "char") return ReadNumbers(in, 9, command, error);
+    if (v == "index" || v == "pause" || v == "charnull") return ReadNumbers(in, 1, command, error);
+    if (v == "name" || v == "usage" || v == "defaults" || v == "done" || v == "writenull")
+        return ReadNumbers(in, 0, command, error);
+    *error = "unknown command: " + v;
+    return false;
+}

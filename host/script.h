@@ -1,0 +1,30 @@
+// The stand-in host's script: one call of the driver per line.
+//
+//   init X Y [PARAMS]     DISPLAYDLL_Init (PARAMS: the rest of the line)
+//   write TEXT            DISPLAYDLL_Write; \xNN is a byte, \\ a backslash
+//   goto COLUMN ROW       DISPLAYDLL_SetPosition
+//   char N B0 ... B7      DISPLAYDLL_CustomChar (numbers: decimal or 0x hex)
+//   index N               DISPLAYDLL_CustomCharIndex
+//   name | usage | defaults   the three texts
+//   pause MILLISECONDS    wait without calling the driver
+//   done                  DISPLAYDLL_Done
+//   initnull X Y | writenull | charnull N   the calls with null pointers
+// Blank lines and lines starting with "#" are skipped.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ScriptCommand {
+    std::string verb;
+    std::vector<long> numbers; // numeric arguments, in order
+    std::string text;          // decoded text of init and write
+    int line = 0;
+};
+
+// Decodes \xNN and \\ escapes. Returns false on a malformed escape.
+bool DecodeEscapes(const std::string &in, std::string *out);
+
+// Parses one script line; false with a message in *error when it is not a
+// command. A blank or comment line gives an empty verb.
+bool ParseScriptLine(const std::string &line, ScriptCommand *command, std::string *error);

@@ -1,0 +1,16 @@
+// The debug log "logs\<module>.log" and the library's own module name.
+#pragma once
+
+// The library's file name without folder and without its last four
+// characters ("Tavlora" for "Tavlora.dll"). Computed once.
+const char *ModuleBaseName();
+
+// Opens the log on its first call in the process; later calls do nothing.
+void OpenLog();
+
+// One timestamped, flushed line "event detail", when DebugLevel is non-zero.
+void WriteLog(const char *event, const char *detail);
+
+// Logs the calling thread's last system error under "Error" as
+// "prefix : system text" and returns that composed text.
+const char *LogLastError(const char *prefix);

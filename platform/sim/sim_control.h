@@ -1,0 +1,59 @@
+// Test-side controls of the simulated platform: the call journal, fault
+// injection, and the knobs and probes that stand in for the real machine
+// (module file name, clock, desktop metrics, screen resolution, pixels,
+// live object counts).
+#pragma once
+
+#include "win32_sim.h"
+
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// Puts the whole simulation back to its state at process start: journal,
+// faults, module name, clock, metrics, windows, classes and objects.
+void reset();
+
+// Call journal: one entry per simulated call, "Name(arg, arg, ...)", in order.
+const std::vector<std::string> &journal();
+void clear_journal();
+// Number of calls of one operation since the last clear_journal().
+int calls(const char *operation);
+// Index of the first entry at or after `from` that starts with `prefix`, or -1.
+int find_call(const char *prefix, int from = 0);
+
+// Fault injection: the nth call of `operation` from now (1 = the next one)
+// fails with `error`; nth 0 makes every call fail until clear_faults().
+void fail_call(const char *operation, int nth, DWORD error);
+void clear_faults();
+
+// The library's own file, as GetModuleFileNameA reports it.
+void set_module_path(const char *path);
+
+// Elapsed-time clock behind GetTickCount64. Real monotonic time until a test
+// sets it; from then on it only moves when set or advanced (Sleep advances it).
+void set_ticks(ULONGLONG milliseconds);
+void advance_ticks(ULONGLONG milliseconds);
+
+// Desktop: the virtual-screen rectangle (metrics 76 to 79) and the screen's
+// dots per inch, as GetSystemMetrics and GetDeviceCaps report them.
+void set_virtual_screen(int left, int top, int width, int height);
+void set_dpi(int dotsPerInch);
+
+// Window frame added around the client area: border width and caption height.
+void set_frame(int border, int caption);
+
+// Live objects: GDI objects, device contexts that were not released, open
+// file handles and global memory blocks.
+int live_gdi_objects();
+int live_dcs();
+int live_handles();
+int live_globals();
+int live_pictures();
+
+// Pixels: the colour at a point of a window's client area, or of a bitmap.
+COLORREF window_pixel(HWND window, int x, int y);
+COLORREF bitmap_pixel(HBITMAP bitmap, int x, int y);
+
+} // namespace sim

@@ -1,0 +1,49 @@
+#include "test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+void DriverTest::SetUp() {
+    char cwd[4096];
+    previous_ = getcwd(cwd, sizeof cwd) ? cwd : ".";
+    char templ[] = "/tmp/tavlora-test-XXXXXX";
+    ASSERT_NE(mkdtemp(templ), nullptr);
+    folder_ = templ;
+    ASSERT_EQ(chdir(folder_.c_str()), 0);
+    sim::reset();
+}
+
+void DriverTest::TearDown() {
+    if (chdir(previous_.c_str()) != 0) return;
+    if (!HasFailure()) std::system(("rm -rf '" + folder_ + "'").c_str());
+    else printf("test folder kept: %s\n", folder_.c_str());
+}
+
+void DriverTest::WriteFile(const std::string &path, const std::string &text) {
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) mkdir(path.substr(0, slash).c_str(), 0777);
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string DriverTest::ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool DriverTest::FileExists(const std::string &path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> DriverTest::LogLines() {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile("logs/Tavlora.log"));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.size() >= 18 ? line.substr(18) : line);
+    return lines;
+}

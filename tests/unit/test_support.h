@@ -1,0 +1,26 @@
+// Shared by the unit tests: each test runs in a fresh folder of its own,
+// with the simulated platform at its start state.
+#pragma once
+
+#include "platform/sim/sim_control.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+class DriverTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes displays/Tavlora.cfg (or another file) with the given text.
+    void WriteFile(const std::string &path, const std::string &text);
+    std::string ReadFile(const std::string &path);
+    bool FileExists(const std::string &path);
+    // The log's lines with their 17-character timestamps and blank removed.
+    std::vector<std::string> LogLines();
+    void WriteConfig(const std::string &text) { WriteFile("displays/Tavlora.cfg", text); }
+
+    std::string folder_;
+    std::string previous_;
+};

@@ -1,0 +1,127 @@
+#include "wine_support.h"
+
+#include <fstream>
+#include <sstream>
+
+std::string BuildFolder() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
+    std::string p(path, n);
+    return p.substr(0, p.find_last_of('\\'));
+}
+
+static void RemoveTree(const std::string &folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = folder + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+            else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void HostFolder::SetUp() {
+    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string work = BuildFolder() + "\\wine-work";
+    CreateDirectoryA(work.c_str(), NULL);
+    folder_ = work + "\\" + info->test_suite_name() + "." + info->name();
+    RemoveTree(folder_);
+    ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), NULL)) << folder_;
+    for (const char *file : {"Tavlora.dll", "tavlora-host.exe"})
+        ASSERT_TRUE(CopyFileA((BuildFolder() + "\\" + file).c_str(), Path(file).c_str(), FALSE))
+            << file;
+}
+
+void HostFolder::WriteFile(const std::string &relative, const std::string &text) {
+    size_t slash = relative.find_last_of('\\');
+    if (slash != std::string::npos) CreateDirectoryA(Path(relative.substr(0, slash)).c_str(), NULL);
+    std::ofstream(Path(relative), std::ios::binary) << text;
+}
+
+std::string HostFolder::ReadFile(const std::string &relative) const {
+    std::ifstream in(Path(relative), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool HostFolder::Exists(const std::string &relative) const {
+    return GetFileAttributesA(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> HostFolder::LogLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile("logs\\Tavlora.log"));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line.size() >= 18 ? line.substr(18) : line);
+    }
+    return lines;
+}
+
+HostRun HostFolder::RunHost(const std::string &arguments, DWORD timeoutMs) {
+    HostRun run;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE readEnd = NULL, writeEnd = NULL;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::string command = "\"" + Path("tavlora-host.exe") + "\" " + arguments;
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    BOOL started = CreateProcessA(NULL, line.data(), NULL, NULL, TRUE, 0, NULL, folder_.c_str(),
+                                  &startup, &process);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        run.output = "CreateProcess failed";
+        return run;
+    }
+    // Read until the host closes its end (it ends), then collect its status.
+    char buffer[4096];
+    DWORD got;
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(readEnd, NULL, 0, NULL, &available, NULL)) break;
+        if (available > 0) {
+            if (!::ReadFile(readEnd, buffer, sizeof buffer, &got, NULL) || got == 0) break;
+            run.output.append(buffer, got);
+            continue;
+        }
+        if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
+            // Drain what is left.
+            while (PeekNamedPipe(readEnd, NULL, 0, NULL, &available, NULL) && available > 0 &&
+                   ::ReadFile(readEnd, buffer, sizeof buffer, &got, NULL) && got > 0)
+                run.output.append(buffer, got);
+            break;
+        }
+        if (GetTickCount() - start > timeoutMs) {
+            run.timedOut = true;
+            TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, 5000);
+            break;
+        }
+    }
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CloseHandle(readEnd);
+    return run;
+}
