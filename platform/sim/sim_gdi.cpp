@@ -3,4 +3,5 @@
 
 namespace sim {
 void reset_gdi() {}
+bool draw_target(HDC, DrawTarget *) { return false; }
 } // namespace sim
