@@ -37,6 +37,8 @@ struct DrawTarget {
 };
 bool draw_target(HDC dc, DrawTarget *target);
 
+int screen_dpi(); // the screen's dots per inch, as set by set_dpi (kept by the GDI part)
+
 // Resets of the parts kept in other files.
 void reset_user();
 void reset_gdi();

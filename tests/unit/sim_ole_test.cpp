@@ -1,0 +1,266 @@
+// The simulated picture path: streams over movable memory, JPEG pictures,
+// their HIMETRIC size and their drawing.
+#include "platform/platform.h"
+#include "test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+// Kept by the GDI part of the simulation; until that part has it, the
+// resolution test is skipped.
+namespace sim {
+void set_dpi(int dotsPerInch) __attribute__((weak));
+}
+
+namespace {
+
+typedef std::function<uint32_t(int x, int y)> Colours; // 0x00RRGGBB
+
+const uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
+// A JPEG file made with libjpeg; grey pictures take the colour's low byte.
+std::string Jpeg(int width, int height, const Colours &colour, bool grey = false) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = grey ? 1 : 3;
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(static_cast<size_t>(width) * info.input_components);
+    while (info.next_scanline < info.image_height) {
+        int y = static_cast<int>(info.next_scanline);
+        for (int x = 0; x < width; ++x) {
+            uint32_t c = colour(x, y);
+            if (grey) {
+                row[x] = static_cast<unsigned char>(c);
+                continue;
+            }
+            row[3 * x] = static_cast<unsigned char>(c >> 16);
+            row[3 * x + 1] = static_cast<unsigned char>(c >> 8);
+            row[3 * x + 2] = static_cast<unsigned char>(c);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::string bytes(reinterpret_cast<const char *>(buffer), size);
+    jpeg_destroy_compress(&info);
+    free(buffer);
+    return bytes;
+}
+
+// Red, green, blue and white quarters: top left, top right, bottom left,
+// bottom right.
+std::string Corners(int width, int height) {
+    return Jpeg(width, height, [=](int x, int y) {
+        bool right = x >= width / 2, bottom = y >= height / 2;
+        return bottom ? (right ? kWhite : kBlue) : (right ? kGreen : kRed);
+    });
+}
+
+HGLOBAL Block(const std::string &bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    void *data = GlobalLock(block);
+    if (!bytes.empty()) memcpy(data, bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    return block;
+}
+
+// Loads a picture from a stream that owns a block holding `bytes`, reading
+// `size` bytes (-1: all of them), and releases the stream.
+HRESULT Load(const std::string &bytes, IPicture **picture, LONG size = -1) {
+    IStream *stream = nullptr;
+    HRESULT result = CreateStreamOnHGlobal(Block(bytes), TRUE, &stream);
+    if (FAILED(result)) return result;
+    result = OleLoadPicture(stream, size < 0 ? static_cast<LONG>(bytes.size()) : size, FALSE,
+                            IID_IPicture, reinterpret_cast<void **>(picture));
+    stream->Release();
+    return result;
+}
+
+SIZE Himetric(IPicture *picture) {
+    SIZE size = {-1, -1};
+    EXPECT_EQ(picture->get_Width(&size.cx), S_OK);
+    EXPECT_EQ(picture->get_Height(&size.cy), S_OK);
+    return size;
+}
+
+class OlePicture : public DriverTest {};
+
+TEST_F(OlePicture, LoadsAlongTheDriversPathAndOwnsItsPixels) {
+    WriteFile("images/Tavlora.jpg", Corners(96, 24));
+    sim::clear_journal();
+
+    HANDLE file = CreateFileA("images\\Tavlora.jpg", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD size = GetFileSize(file, nullptr);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    DWORD read = 0;
+    ASSERT_TRUE(::ReadFile(file, GlobalLock(block), size, &read, nullptr));
+    GlobalUnlock(block);
+    CloseHandle(file);
+    IStream *stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(block, TRUE, &stream), S_OK);
+    IPicture *picture = nullptr;
+    ASSERT_EQ(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                             reinterpret_cast<void **>(&picture)),
+              S_OK);
+    ASSERT_NE(picture, nullptr);
+    SIZE himetric = Himetric(picture);
+    EXPECT_EQ(himetric.cx, 2540); // 96 pixels at 96 dpi: one inch
+    EXPECT_EQ(himetric.cy, 635);
+    EXPECT_EQ(stream->Release(), 0u);
+
+    // The stream took the block with it; the picture lives on alone.
+    EXPECT_EQ(sim::live_globals(), 0);
+    EXPECT_EQ(sim::live_handles(), 0);
+    EXPECT_EQ(sim::live_pictures(), 1);
+    int load = sim::find_call("OleLoadPicture(");
+    EXPECT_LT(sim::find_call("CreateStreamOnHGlobal("), load);
+    EXPECT_LT(load, sim::find_call("IPicture::get_Width("));
+    EXPECT_LT(sim::find_call("IPicture::get_Height("), sim::find_call("IStream::Release("));
+    EXPECT_LT(sim::find_call("IStream::Release("), sim::find_call("GlobalFree("));
+    EXPECT_NE(sim::journal()[static_cast<size_t>(load)].find("IID_IPicture"), std::string::npos);
+
+    EXPECT_EQ(picture->Release(), 0u);
+    EXPECT_EQ(sim::live_pictures(), 0);
+    EXPECT_EQ(sim::calls("IPicture::Release"), 1);
+}
+
+TEST_F(OlePicture, StreamFreesItsBlockOnlyWhenAskedTo) {
+    IStream *stream = nullptr;
+    HGLOBAL block = Block("bytes");
+    ASSERT_EQ(CreateStreamOnHGlobal(block, FALSE, &stream), S_OK);
+    stream->Release();
+    EXPECT_EQ(sim::live_globals(), 1);
+    GlobalFree(block);
+
+    // No block: the stream makes an empty one of its own.
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    EXPECT_EQ(sim::live_globals(), 1);
+    IPicture *picture = reinterpret_cast<IPicture *>(1);
+    EXPECT_EQ(OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void **>(&picture)),
+              CTL_E_INVALIDPICTURE);
+    EXPECT_EQ(picture, nullptr);
+    stream->Release();
+    EXPECT_EQ(sim::live_globals(), 0);
+
+    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, nullptr), E_INVALIDARG);
+    sim::fail_call("CreateStreamOnHGlobal", 1, ERROR_OUTOFMEMORY);
+    stream = reinterpret_cast<IStream *>(1);
+    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), E_OUTOFMEMORY);
+    EXPECT_EQ(stream, nullptr);
+    EXPECT_EQ(sim::live_globals(), 0);
+}
+
+TEST_F(OlePicture, SizeFollowsTheScreenResolutionAtLoadTime) {
+    if (!&sim::set_dpi) GTEST_SKIP() << "sim::set_dpi is not there yet";
+    sim::set_dpi(120);
+    IPicture *picture = nullptr;
+    ASSERT_EQ(Load(Corners(96, 24), &picture), S_OK);
+    sim::set_dpi(96);
+    SIZE himetric = Himetric(picture);
+    EXPECT_EQ(himetric.cx, 2032);
+    EXPECT_EQ(himetric.cy, 508);
+    picture->Release();
+}
+
+TEST_F(OlePicture, SizeZeroReadsTheWholeStreamAndASmallerSizeCutsIt) {
+    std::string jpeg = Corners(64, 64);
+    IPicture *picture = nullptr;
+    ASSERT_EQ(Load(jpeg, &picture, 0), S_OK);
+    picture->Release();
+    EXPECT_EQ(Load(jpeg, &picture, static_cast<LONG>(jpeg.size()) - 100), CTL_E_INVALIDPICTURE);
+    EXPECT_EQ(picture, nullptr);
+}
+
+TEST_F(OlePicture, DamagedOrForeignDataFailsCleanly) {
+    std::string jpeg =
+        Jpeg(128, 128, [](int x, int y) { return (x * 2654435761u) ^ (y * 40503u); });
+    std::string absurd = jpeg, tooMany = jpeg;
+    size_t frame = jpeg.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    absurd.replace(frame + 5, 4, "\xEA\x60\xEA\x60", 4);  // 60000 x 60000
+    tooMany.replace(frame + 5, 4, "\x1F\x40\x1F\x40", 4); // 8000 x 8000
+    std::string corrupt = jpeg;
+    for (size_t i = frame; i < corrupt.size() - 2; ++i) corrupt[i] = static_cast<char>(i * 37);
+    const struct {
+        const char *what;
+        std::string bytes;
+    } cases[] = {
+        {"empty", ""},
+        {"cut off in the header", jpeg.substr(0, 40)},
+        {"cut off in the pixels", jpeg.substr(0, jpeg.size() / 2)},
+        {"without its last row", jpeg.substr(0, jpeg.size() - 200)},
+        {"scrambled after the start", corrupt},
+        {"a bitmap", std::string("BM\x36\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00", 14) +
+                         std::string(64, '\x20')},
+        {"text", "Tavlora Display"},
+        {"60000 pixels on a side", absurd},
+        {"64 million pixels", tooMany},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        IPicture *picture = reinterpret_cast<IPicture *>(1);
+        EXPECT_EQ(Load(c.bytes, &picture), CTL_E_INVALIDPICTURE);
+        EXPECT_EQ(picture, nullptr);
+    }
+    EXPECT_EQ(sim::live_pictures(), 0);
+    EXPECT_EQ(sim::live_globals(), 0);
+}
+
+TEST_F(OlePicture, RefusesWhatItCannotLoad) {
+    IStream *stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(Block(Corners(8, 8)), TRUE, &stream), S_OK);
+    IPicture *picture = nullptr;
+    void **out = reinterpret_cast<void **>(&picture);
+    const IID other = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    EXPECT_EQ(OleLoadPicture(stream, 0, FALSE, other, out), (HRESULT)0x80004002); // E_NOINTERFACE
+    EXPECT_EQ(OleLoadPicture(nullptr, 0, FALSE, IID_IPicture, out), (HRESULT)0x80004003);
+    EXPECT_EQ(OleLoadPicture(stream, 0, FALSE, IID_IPicture, nullptr), (HRESULT)0x80004003);
+    EXPECT_EQ(OleLoadPicture(stream, -1, FALSE, IID_IPicture, out), E_INVALIDARG);
+    sim::fail_call("OleLoadPicture", 1, ERROR_OUTOFMEMORY);
+    EXPECT_EQ(OleLoadPicture(stream, 0, FALSE, IID_IPicture, out), E_OUTOFMEMORY);
+    EXPECT_EQ(picture, nullptr);
+    EXPECT_NE(sim::journal()[static_cast<size_t>(sim::find_call("OleLoadPicture("))].find(
+                  "{00000000-0000-0000-C000-000000000046}"),
+              std::string::npos);
+    stream->Release();
+
+    sim::fail_call("IPicture::get_Width", 1, ERROR_OUTOFMEMORY);
+    ASSERT_EQ(Load(Corners(8, 8), &picture), S_OK);
+    LONG width = 0;
+    EXPECT_EQ(picture->get_Width(&width), E_FAIL);
+    EXPECT_EQ(picture->get_Width(nullptr), (HRESULT)0x80004003);
+    picture->Release();
+}
+
+TEST_F(OlePicture, LargeAndGreyPicturesLoad) {
+    IPicture *picture = nullptr;
+    ASSERT_EQ(Load(Jpeg(
+                       4000, 4000, [](int x, int y) { return (x ^ y) & 0xFF; }, true),
+                   &picture),
+              S_OK);
+    SIZE himetric = Himetric(picture);
+    EXPECT_EQ(himetric.cx, 105833); // 4000 * 2540 / 96, rounded
+    EXPECT_EQ(himetric.cy, 105833);
+    picture->Release();
+    EXPECT_EQ(sim::live_pictures(), 0);
+}
+
+} // namespace
