@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -247,6 +249,18 @@ TEST_F(OlePicture, RefusesWhatItCannotLoad) {
     LONG width = 0;
     EXPECT_EQ(picture->get_Width(&width), E_FAIL);
     EXPECT_EQ(picture->get_Width(nullptr), (HRESULT)0x80004003);
+    picture->Release();
+}
+
+TEST_F(OlePicture, TheSampleBackgroundLoads) {
+    std::ifstream in(TAVLORA_SOURCE_DIR "/images/Tavlora.jpg", std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    IPicture *picture = nullptr;
+    ASSERT_EQ(Load(bytes.str(), &picture), S_OK);
+    SIZE himetric = Himetric(picture);
+    EXPECT_EQ(himetric.cx, 16933); // 640 x 240 pixels at 96 dpi
+    EXPECT_EQ(himetric.cy, 6350);
     picture->Release();
 }
 
