@@ -44,6 +44,11 @@ void set_dpi(int dotsPerInch);
 // Window frame added around the client area: border width and caption height.
 void set_frame(int border, int caption);
 
+// Makes a window's whole client area need painting again, as when a window
+// that covered it moves away: what was drawn there is lost (the area turns
+// white) and a WM_PAINT with background erasing follows.
+void expose_window(HWND window);
+
 // Live objects: GDI objects, device contexts that were not released, open
 // file handles and global memory blocks.
 int live_gdi_objects();
@@ -51,6 +56,8 @@ int live_dcs();
 int live_handles();
 int live_globals();
 int live_pictures();
+// Windows created and not yet destroyed.
+int live_windows();
 
 // Pixels: the colour at a point of a window's client area, or of a bitmap.
 COLORREF window_pixel(HWND window, int x, int y);

@@ -39,6 +39,25 @@ bool draw_target(HDC dc, DrawTarget *target);
 
 int screen_dpi(); // the screen's dots per inch, as set by set_dpi (kept by the GDI part)
 
+// Between the window part (sim_user.cpp) and the drawing part (sim_gdi.cpp).
+//
+// A window's client-area pixels and the part of its client area that shows on
+// the screen, in client coordinates: empty while the window is hidden or
+// minimized. False when `window` is no window.
+bool window_surface(HWND window, Surface **surface, RECT *showing);
+// The primary screen's size in pixels.
+SIZE screen_size();
+// A device context on a window's client area, without a journal entry:
+// GetDC's when `paint` is null (it draws on all of the client area that
+// shows), BeginPaint's otherwise (it draws only inside `paint`). A null
+// window gives a context on the screen, which draws nothing.
+HDC open_window_dc(HWND window, const RECT *paint);
+// Closes a context that open_window_dc made with (`paint` true) or without a
+// paint rectangle. False when `dc` is no such context.
+bool close_window_dc(HDC dc, bool paint);
+// FillRect without a journal entry.
+bool fill_rect(HDC dc, const RECT &rect, HBRUSH brush);
+
 // Resets of the parts kept in other files.
 void reset_user();
 void reset_gdi();
