@@ -28,13 +28,6 @@
 #endif
 
 namespace sim {
-
-// The screen's resolution as the GDI part keeps it; this stand-in serves
-// until that part defines its own.
-__attribute__((weak)) int screen_dpi() {
-    return 96;
-}
-
 namespace {
 
 // Pictures larger than this fail to load rather than take the memory of a

@@ -14,12 +14,6 @@
 
 #include <jpeglib.h>
 
-// Kept by the GDI part of the simulation; until that part has it, the
-// resolution test is skipped.
-namespace sim {
-void set_dpi(int dotsPerInch) __attribute__((weak));
-}
-
 namespace {
 
 typedef std::function<uint32_t(int x, int y)> Colours; // 0x00RRGGBB
@@ -101,6 +95,49 @@ SIZE Himetric(IPicture *picture) {
     return size;
 }
 
+// Whether a pixel is within JPEG's error of a colour given as 0x00RRGGBB.
+::testing::AssertionResult Near(COLORREF pixel, uint32_t rgb) {
+    int diffs[3] = {GetRValue(pixel) - static_cast<int>(rgb >> 16 & 0xFF),
+                    GetGValue(pixel) - static_cast<int>(rgb >> 8 & 0xFF),
+                    GetBValue(pixel) - static_cast<int>(rgb & 0xFF)};
+    for (int d : diffs)
+        if (d < -40 || d > 40) {
+            char text[64];
+            snprintf(text, sizeof text, "pixel RGB(%d, %d, %d), wanted 0x%06X", GetRValue(pixel),
+                     GetGValue(pixel), GetBValue(pixel), rgb);
+            return ::testing::AssertionFailure() << text;
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// A memory context holding a screen-compatible bitmap filled with one colour.
+class Canvas {
+  public:
+    Canvas(int width, int height, COLORREF fill) {
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        old_ = SelectObject(dc_, bitmap_);
+        RECT all = {0, 0, width, height};
+        HBRUSH brush = CreateSolidBrush(fill);
+        FillRect(dc_, &all, brush);
+        DeleteObject(brush);
+    }
+    ~Canvas() {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    HDC dc() const { return dc_; }
+    COLORREF At(int x, int y) const { return sim::bitmap_pixel(bitmap_, x, y); }
+
+  private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+};
+
 class OlePicture : public DriverTest {};
 
 TEST_F(OlePicture, LoadsAlongTheDriversPathAndOwnsItsPixels) {
@@ -171,7 +208,6 @@ TEST_F(OlePicture, StreamFreesItsBlockOnlyWhenAskedTo) {
 }
 
 TEST_F(OlePicture, SizeFollowsTheScreenResolutionAtLoadTime) {
-    if (!&sim::set_dpi) GTEST_SKIP() << "sim::set_dpi is not there yet";
     sim::set_dpi(120);
     IPicture *picture = nullptr;
     ASSERT_EQ(Load(Corners(96, 24), &picture), S_OK);
@@ -252,6 +288,80 @@ TEST_F(OlePicture, RefusesWhatItCannotLoad) {
     picture->Release();
 }
 
+TEST_F(OlePicture, RendersUprightOrUpsideDownScaledIntoItsRectangle) {
+    IPicture *picture = nullptr;
+    ASSERT_EQ(Load(Corners(64, 32), &picture), S_OK); // the stream and its block are gone
+    SIZE hm = Himetric(picture);
+    const COLORREF grey = RGB(0x80, 0x80, 0x80);
+
+    Canvas upright(100, 60, grey);
+    ASSERT_EQ(picture->Render(upright.dc(), 10, 10, 64, 32, 0, hm.cy, hm.cx, -hm.cy, nullptr),
+              S_OK);
+    EXPECT_TRUE(Near(upright.At(10, 10), kRed));
+    EXPECT_TRUE(Near(upright.At(73, 10), kGreen));
+    EXPECT_TRUE(Near(upright.At(10, 41), kBlue));
+    EXPECT_TRUE(Near(upright.At(73, 41), kWhite));
+    EXPECT_EQ(upright.At(9, 10), grey);
+    EXPECT_EQ(upright.At(10, 9), grey);
+    EXPECT_EQ(upright.At(74, 41), grey);
+    EXPECT_EQ(upright.At(73, 42), grey);
+
+    Canvas flipped(64, 32, grey);
+    ASSERT_EQ(picture->Render(flipped.dc(), 0, 0, 64, 32, 0, 0, hm.cx, hm.cy, nullptr), S_OK);
+    EXPECT_TRUE(Near(flipped.At(0, 0), kBlue));
+    EXPECT_TRUE(Near(flipped.At(63, 0), kWhite));
+    EXPECT_TRUE(Near(flipped.At(0, 31), kRed));
+    EXPECT_TRUE(Near(flipped.At(63, 31), kGreen));
+
+    // Half the source's width and height from its top left: all red.
+    Canvas part(8, 8, grey);
+    ASSERT_EQ(picture->Render(part.dc(), 0, 0, 8, 8, 0, hm.cy, hm.cx / 2, -hm.cy / 2, nullptr),
+              S_OK);
+    EXPECT_TRUE(Near(part.At(0, 0), kRed));
+    EXPECT_TRUE(Near(part.At(7, 7), kRed));
+    picture->Release();
+    EXPECT_EQ(sim::calls("IPicture::Render"), 3);
+}
+
+TEST_F(OlePicture, RenderStaysInsideTheBitmap) {
+    IPicture *picture = nullptr;
+    ASSERT_EQ(Load(Corners(32, 16), &picture), S_OK);
+    SIZE hm = Himetric(picture);
+    // The rectangle reaches past every edge: its middle fills the bitmap.
+    Canvas canvas(40, 20, RGB(0x80, 0x80, 0x80));
+    ASSERT_EQ(picture->Render(canvas.dc(), -12, -6, 64, 32, 0, hm.cy, hm.cx, -hm.cy, nullptr),
+              S_OK);
+    EXPECT_TRUE(Near(canvas.At(0, 0), kRed));
+    EXPECT_TRUE(Near(canvas.At(39, 0), kGreen));
+    EXPECT_TRUE(Near(canvas.At(0, 19), kBlue));
+    EXPECT_TRUE(Near(canvas.At(39, 19), kWhite));
+    EXPECT_EQ(picture->Render(canvas.dc(), -2000000000, -2000000000, 2147483647, 2147483647, 0,
+                              hm.cy, hm.cx, -hm.cy, nullptr),
+              S_OK);
+    picture->Release();
+}
+
+TEST_F(OlePicture, RenderRefusals) {
+    IPicture *picture = nullptr;
+    ASSERT_EQ(Load(Corners(8, 8), &picture), S_OK);
+    SIZE hm = Himetric(picture);
+    const COLORREF grey = RGB(0x80, 0x80, 0x80);
+    Canvas canvas(8, 8, grey);
+    EXPECT_EQ(picture->Render(nullptr, 0, 0, 8, 8, 0, hm.cy, hm.cx, -hm.cy, nullptr), E_INVALIDARG);
+    EXPECT_EQ(picture->Render(reinterpret_cast<HDC>(0x5150), 0, 0, 8, 8, 0, hm.cy, hm.cx, -hm.cy,
+                              nullptr),
+              E_INVALIDARG);
+    EXPECT_EQ(picture->Render(canvas.dc(), 0, 0, 0, 8, 0, hm.cy, hm.cx, -hm.cy, nullptr),
+              (HRESULT)0x800A017C); // CTL_E_INVALIDPROPERTYVALUE
+    EXPECT_EQ(picture->Render(canvas.dc(), 0, 0, 8, 8, 0, hm.cy, hm.cx, 0, nullptr),
+              (HRESULT)0x800A017C);
+    sim::fail_call("IPicture::Render", 1, ERROR_OUTOFMEMORY);
+    EXPECT_EQ(picture->Render(canvas.dc(), 0, 0, 8, 8, 0, hm.cy, hm.cx, -hm.cy, nullptr), E_FAIL);
+    EXPECT_EQ(canvas.At(0, 0), grey);
+    EXPECT_EQ(sim::calls("IPicture::Render"), 5);
+    picture->Release();
+}
+
 TEST_F(OlePicture, TheSampleBackgroundLoads) {
     std::ifstream in(TAVLORA_SOURCE_DIR "/images/Tavlora.jpg", std::ios::binary);
     std::stringstream bytes;
@@ -273,6 +383,14 @@ TEST_F(OlePicture, LargeAndGreyPicturesLoad) {
     SIZE himetric = Himetric(picture);
     EXPECT_EQ(himetric.cx, 105833); // 4000 * 2540 / 96, rounded
     EXPECT_EQ(himetric.cy, 105833);
+    Canvas canvas(40, 40, RGB(0, 0, 0));
+    ASSERT_EQ(picture->Render(canvas.dc(), 0, 0, 40, 40, 0, himetric.cy, himetric.cx, -himetric.cy,
+                              nullptr),
+              S_OK);
+    COLORREF pixel = canvas.At(3, 1); // the picture's pixel (350, 150)
+    EXPECT_TRUE(Near(pixel, 0x010101u * ((350 ^ 150) & 0xFF)));
+    EXPECT_EQ(GetRValue(pixel), GetGValue(pixel));
+    EXPECT_EQ(GetGValue(pixel), GetBValue(pixel));
     picture->Release();
     EXPECT_EQ(sim::live_pictures(), 0);
 }
