@@ -32,6 +32,8 @@ file(GLOB TAVLORA_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
 add_executable(wine-tests ${TAVLORA_WINE_TESTS})
 target_include_directories(wine-tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(wine-tests PRIVATE ${TAVLORA_WIN32_DEFS})
+# Wine's drive Z: is the Linux root.
+target_compile_definitions(wine-tests PRIVATE TAVLORA_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
 target_link_options(wine-tests PRIVATE -static-libgcc -static-libstdc++ -static)
 target_link_libraries(wine-tests PRIVATE gtest gtest_main version gdi32 user32)
 add_dependencies(wine-tests Tavlora tavlora-host)

@@ -5,6 +5,7 @@
 #include "host/script.h"
 #include "platform/platform.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -57,6 +58,16 @@ bool Load(const char *file, bool decorated, Driver *d) {
     return ok;
 }
 
+bool Quiet; // set while a repeated command runs all but its last time
+
+__attribute__((format(printf, 1, 2))) void Say(const char *format, ...) {
+    if (Quiet) return;
+    va_list args;
+    va_start(args, format);
+    vprintf(format, args);
+    va_end(args);
+}
+
 // Printable form of a text: bytes outside 32..126 as \xNN.
 std::string Show(const char *text) {
     if (!text) return "(null)";
@@ -74,7 +85,7 @@ std::string Show(const char *text) {
 }
 
 void PrintText(const char *verb, const char *text) {
-    printf("%s -> %p %s\n", verb, static_cast<const void *>(text), Show(text).c_str());
+    Say("%s -> %p %s\n", verb, static_cast<const void *>(text), Show(text).c_str());
 }
 
 void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
@@ -86,22 +97,22 @@ void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
         bool null = v == "initnull";
         char *name = d.Init(static_cast<UINT>(n[0]), static_cast<UINT>(n[1]),
                             null ? nullptr : &params[0], null ? nullptr : &ok);
-        printf("%s %ld %ld -> %s, ok=%d\n", v.c_str(), n[0], n[1], Show(name).c_str(),
+        Say("%s %ld %ld -> %s, ok=%d\n", v.c_str(), n[0], n[1], Show(name).c_str(),
                null ? -1 : static_cast<unsigned char>(ok));
     } else if (v == "write" || v == "writenull") {
         std::string text = c.text;
         d.Write(v == "write" ? &text[0] : nullptr);
-        printf("%s %s\n", v.c_str(), v == "write" ? Show(text.c_str()).c_str() : "");
+        Say("%s %s\n", v.c_str(), v == "write" ? Show(text.c_str()).c_str() : "");
     } else if (v == "goto") {
         d.SetPosition(static_cast<UINT>(n[0]), static_cast<UINT>(n[1]));
-        printf("goto %ld %ld\n", n[0], n[1]);
+        Say("goto %ld %ld\n", n[0], n[1]);
     } else if (v == "char" || v == "charnull") {
         char data[8];
         for (int i = 0; i < 8 && v == "char"; ++i) data[i] = static_cast<char>(n[1 + i]);
         d.CustomChar(static_cast<UINT>(n[0]), v == "char" ? data : nullptr);
-        printf("%s %ld\n", v.c_str(), n[0]);
+        Say("%s %ld\n", v.c_str(), n[0]);
     } else if (v == "index") {
-        printf("index %ld -> %u\n", n[0], d.CustomCharIndex(static_cast<UINT>(n[0])));
+        Say("index %ld -> %u\n", n[0], d.CustomCharIndex(static_cast<UINT>(n[0])));
     } else if (v == "name") {
         PrintText("name", d.DriverName());
     } else if (v == "usage") {
@@ -110,11 +121,37 @@ void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
         PrintText("defaults", d.DefaultParameters());
     } else if (v == "pause") {
         Sleep(static_cast<DWORD>(n[0]));
+    } else if (v == "window") {
+        HWND window = FindWindowA("Tavlora", NULL);
+        RECT outer = {0, 0, 0, 0}, client = {0, 0, 0, 0};
+        GetWindowRect(window, &outer);
+        GetClientRect(window, &client);
+        Say("window found=%d style=0x%08lX rect=%ld,%ld,%ld,%ld client=%ldx%ld visible=%d\n",
+               window != NULL, static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+               static_cast<long>(outer.left), static_cast<long>(outer.top),
+               static_cast<long>(outer.right), static_cast<long>(outer.bottom),
+               static_cast<long>(client.right), static_cast<long>(client.bottom),
+               window && IsWindowVisible(window) ? 1 : 0);
+    } else if (v == "close") {
+        HWND window = FindWindowA("Tavlora", NULL);
+        Say("close posted=%d\n", window && PostMessageA(window, WM_CLOSE, 0, 0) ? 1 : 0);
+    } else if (v == "postquit") {
+        PostQuitMessage(static_cast<int>(n[0]));
+        Say("postquit %ld\n", n[0]);
+    } else if (v == "checkquit") {
+        MSG message;
+        bool found = false;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            if (message.message == WM_QUIT) {
+                found = true;
+                Say("quit message present code=%ld\n", static_cast<long>(message.wParam));
+            }
+        if (!found) Say("quit message missing\n");
     } else if (v == "done") {
-        printf("done\n");
+        Say("done\n");
         fflush(stdout);
         d.Done();
-        printf("done returned\n");
+        Say("done returned\n");
     }
     fflush(stdout);
 }
@@ -168,6 +205,17 @@ int main(int argc, char **argv) {
     Driver driver;
     if (!Load(dll, decorated, &driver)) return 1;
     printf("loaded %s (%s names)\n", dll, decorated ? "decorated" : "plain");
-    for (const ScriptCommand &c : commands) Run(driver, c, okByte);
+    for (const ScriptCommand &c : commands) {
+        if (c.verb != "repeat") {
+            Run(driver, c, okByte);
+            continue;
+        }
+        // A repeat prints only its last round.
+        for (long i = 0; i < c.repeat; ++i) {
+            Quiet = i + 1 < c.repeat;
+            for (const ScriptCommand &part : c.group) Run(driver, part, okByte);
+        }
+        Quiet = false;
+    }
     return 0;
 }

@@ -58,6 +58,26 @@ bool ParseScriptLine(const std::string &raw, ScriptCommand *command, std::string
         command->verb.clear();
         return true;
     }
+    if (command->verb == "repeat") {
+        std::string rest;
+        if (!(in >> command->repeat) || command->repeat < 0 || !std::getline(in, rest)) {
+            *error = "repeat needs a count and a command";
+            return false;
+        }
+        for (size_t start = 0; start <= rest.size();) {
+            size_t end = rest.find(" ; ", start);
+            if (end == std::string::npos) end = rest.size();
+            ScriptCommand part;
+            if (!ParseScriptLine(rest.substr(start, end - start), &part, error)) return false;
+            if (part.verb.empty() || part.verb == "repeat") {
+                *error = "repeat needs commands (not another repeat)";
+                return false;
+            }
+            command->group.push_back(part);
+            start = end + 3;
+        }
+        return true;
+    }
     const std::string &v = command->verb;
     if (v == "write") {
         size_t start = line.find("write") + 5;
@@ -86,8 +106,10 @@ bool ParseScriptLine(const std::string &raw, ScriptCommand *command, std::string
     }
     if (v == "goto" || v == "initnull") return ReadNumbers(in, 2, command, error);
     if (v == "char") return ReadNumbers(in, 9, command, error);
-    if (v == "index" || v == "pause" || v == "charnull") return ReadNumbers(in, 1, command, error);
-    if (v == "name" || v == "usage" || v == "defaults" || v == "done" || v == "writenull")
+    if (v == "index" || v == "pause" || v == "charnull" || v == "postquit")
+        return ReadNumbers(in, 1, command, error);
+    if (v == "name" || v == "usage" || v == "defaults" || v == "done" || v == "writenull" ||
+        v == "window" || v == "close" || v == "checkquit")
         return ReadNumbers(in, 0, command, error);
     *error = "unknown command: " + v;
     return false;

@@ -9,6 +9,10 @@
 //   pause MILLISECONDS    wait without calling the driver
 //   done                  DISPLAYDLL_Done
 //   initnull X Y | writenull | charnull N   the calls with null pointers
+//   repeat N CMD [; CMD]  runs the commands N times (" ; " separates them)
+//   window                prints the display window's class, style, rectangles
+//   close                 posts a close request to the display window
+//   postquit N | checkquit   posts a quit message to the host's thread / looks for it
 // Blank lines and lines starting with "#" are skipped.
 #pragma once
 
@@ -19,6 +23,8 @@ struct ScriptCommand {
     std::string verb;
     std::vector<long> numbers; // numeric arguments, in order
     std::string text;          // decoded text of init and write
+    long repeat = 1;                   // for "repeat": how many times
+    std::vector<ScriptCommand> group;  // for "repeat": the commands
     int line = 0;
 };
 

@@ -1,8 +1,14 @@
 // The refresh cycle: change detection, off-screen repaint, capture timer.
 #pragma once
 
+#include "platform/platform.h"
+
+// The window's paint context during a repaint; stale between repaints.
+extern HDC PaintSurface;
+
 // Runs one cycle; 0 when a repaint could not get the window's paint surface.
 int RefreshScreen();
 
-// Tells the next cycle to repaint (a glyph changed, the platform asked for paint).
+// Tells the next cycle to repaint: a glyph changed, or the platform asked
+// for the window to be painted again.
 void MarkDisplayDirty();

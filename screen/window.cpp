@@ -1,12 +1,97 @@
 #include "window.h"
 
+#include "config/config.h"
+#include "log/log.h"
+#include "screen/picture.h"
+#include "screen/refresh.h"
+
+#include <cstdio>
+#include <cstdlib>
+
 HWND DisplayWindow;
 int32_t WindowCreated;
 
-int create_screen() { return 0; }
+static const char kClassName[] = "Tavlora";
+// WS_POPUP | WS_CAPTION | WS_SYSMENU: thin border, empty title bar, close button.
+static const DWORD kWindowStyle = 0x80C80000;
 
-void ProcessWindowMessages() {}
+static HINSTANCE Instance;
+static WNDCLASSEXA WindowClass;
+static MSG Message;
+
+int create_screen() {
+    WriteLog("create_screen", "entered");
+    char active[16];
+    snprintf(active, sizeof active, "%d", WindowCreated);
+    WriteLog("display_active", active);
+
+    if (WindowCreated != 1) {
+        WriteLog("Module name", ModuleBaseName());
+        Instance = GetModuleHandleA(ModuleBaseName());
+
+        WindowClass.cbSize = sizeof WindowClass;
+        WindowClass.style = CS_DBLCLKS;
+        WindowClass.lpfnWndProc = ScreenWndProc;
+        WindowClass.cbClsExtra = 0;
+        WindowClass.cbWndExtra = 0;
+        WindowClass.hInstance = Instance;
+        WindowClass.hIcon = LoadIconA(NULL, IDI_APPLICATION);
+        WindowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+        WindowClass.hbrBackground = NULL;
+        WindowClass.lpszMenuName = NULL;
+        WindowClass.lpszClassName = kClassName;
+        WindowClass.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
+        if (!RegisterClassExA(&WindowClass)) LogLastError("Error from RegisterClassEx");
+
+        int32_t x, y, width, height;
+        static LineLayout scratch[4];
+        LoadWorkingLayouts(&x, &y, &width, &height, scratch);
+
+        LoadPicture("images" PATH_SEP "Tavlora.jpg", &ScreenPicture.picture, &ScreenPicture.width,
+                    &ScreenPicture.height);
+        if (!ScreenPicture.picture) WriteLog("Lost the Picture 1", "So cant display it");
+
+        DisplayWindow = CreateWindowExA(0, kClassName, NULL, kWindowStyle, x, y, width, height,
+                                        NULL, NULL, Instance, NULL);
+        if (!DisplayWindow) {
+            LogLastError("Error from CreateWindow");
+            return 0;
+        }
+        WindowCreated = 1;
+        if (ScreenSettings.DontShowWindow == 0) ShowWindow(DisplayWindow, SW_SHOWNORMAL);
+    }
+    WriteLog("Create Screen", "Complete");
+    return 1;
+}
+
+void ProcessWindowMessages() {
+    // Without a window a null filter would take every message of the host's
+    // thread, its quit message included: then take none.
+    if (!DisplayWindow) return;
+    while (PeekMessageA(&Message, DisplayWindow, 0, 0, PM_REMOVE)) {
+        if (Message.message == WM_QUIT) {
+            // The quit message is the host's, whatever the window filter:
+            // put it back for the host's own loop.
+            PostQuitMessage(static_cast<int>(Message.wParam));
+            break;
+        }
+        TranslateMessage(&Message);
+        DispatchMessageA(&Message);
+    }
+}
 
 LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_DESTROY:
+        exit(0);
+    case WM_ERASEBKGND:
+        return 0;
+    case WM_PAINT:
+        // The platform lost part of the image (uncovered, restored): the next
+        // refresh composes the whole window again. Drawing happens only there.
+        MarkDisplayDirty();
+        return DefWindowProcA(window, message, wParam, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
 }

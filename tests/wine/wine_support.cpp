@@ -1,5 +1,6 @@
 #include "wine_support.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -124,4 +125,37 @@ HostRun HostFolder::RunHost(const std::string &arguments, DWORD timeoutMs) {
     CloseHandle(process.hThread);
     CloseHandle(readEnd);
     return run;
+}
+
+void HostFolder::CopyTestData(const std::string &name, const std::string &relative) {
+    size_t slash = relative.find_last_of('\\');
+    if (slash != std::string::npos) CreateDirectoryA(Path(relative.substr(0, slash)).c_str(), NULL);
+    std::string source = std::string(TAVLORA_SOURCE_DIR) + "/tests/data/" + name;
+    ASSERT_TRUE(CopyFileA(source.c_str(), Path(relative).c_str(), FALSE)) << source;
+}
+
+CaptureFile ReadCapture(const std::string &bytes) {
+    CaptureFile file;
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return file;
+    BITMAPINFOHEADER info;
+    memcpy(&info, bytes.data() + 14, sizeof info);
+    file.width = info.biWidth;
+    file.height = info.biHeight;
+    file.bytes = bytes;
+    file.valid = info.biBitCount == 32 && file.width > 0 && file.height > 0 &&
+                 bytes.size() == 54 + 4u * file.width * file.height;
+    return file;
+}
+
+COLORREF CaptureFile::At(int x, int y) const {
+    if (!valid || x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+    size_t offset = 54 + (static_cast<size_t>(height - 1 - y) * width + x) * 4;
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(bytes.data()) + offset;
+    return RGB(p[2], p[1], p[0]);
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+    return abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+           abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }

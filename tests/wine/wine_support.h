@@ -31,8 +31,25 @@ class HostFolder : public ::testing::Test {
     // Runs tavlora-host.exe in the folder with the given arguments.
     HostRun RunHost(const std::string &arguments, DWORD timeoutMs = 30000);
 
+    // Copies a file of tests/data into the folder.
+    void CopyTestData(const std::string &name, const std::string &relative);
+
     std::string folder_;
 };
+
+// A 32-bit bottom-up BMP file as the driver's capture writes it.
+struct CaptureFile {
+    bool valid = false;
+    int width = 0;
+    int height = 0;
+    std::string bytes;
+    // Red, green, blue of the pixel at (x, y), counted from the top-left.
+    COLORREF At(int x, int y) const;
+};
+CaptureFile ReadCapture(const std::string &bytes);
+
+// True when two colours differ by at most `tolerance` in each component.
+bool Near(COLORREF a, COLORREF b, int tolerance);
 
 // The build folder, where the test program, the DLL and the host lie.
 std::string BuildFolder();

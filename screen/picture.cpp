@@ -1,0 +1,88 @@
+#include "picture.h"
+
+#include "log/log.h"
+#include "screen/refresh.h"
+
+ScreenPictureRecord ScreenPicture;
+
+static const int kHimetricPerInch = 2540;
+
+void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *height) {
+    HANDLE file = CreateFileA(fileName, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        LogLastError("LoadPicture CreateFile failed");
+        return;
+    }
+    WriteLog("LoadPicture", "File Open");
+
+    DWORD size = GetFileSize(file, NULL);
+    if (size == INVALID_FILE_SIZE) {
+        LogLastError("LoadPicture GetFileSize failed");
+        CloseHandle(file);
+        return;
+    }
+    WriteLog("LoadPicture", "Got file size");
+
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block) {
+        LogLastError("LoadPicture GlobalAlloc failed");
+        CloseHandle(file);
+        return;
+    }
+    WriteLog("LoadPicture", "Allocated memory");
+
+    void *data = GlobalLock(block);
+    if (!data) {
+        LogLastError("LoadPicture GlobalLock failed");
+        GlobalFree(block);
+        CloseHandle(file);
+        return;
+    }
+    DWORD read = 0;
+    if (!ReadFile(file, data, size, &read, NULL)) {
+        LogLastError("LoadPicture ReadFile failed");
+        GlobalUnlock(block);
+        GlobalFree(block);
+        CloseHandle(file);
+        return;
+    }
+    GlobalUnlock(block);
+    CloseHandle(file);
+
+    // From here the block belongs to the stream, which frees it when released.
+    IStream *stream = NULL;
+    if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
+        LogLastError("LoadPicture CreateStreamOnHGlobal failed");
+        GlobalFree(block);
+        return;
+    }
+    if (*picture) {
+        (*picture)->Release();
+        *picture = NULL;
+    }
+    if (OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                       reinterpret_cast<void **>(picture)) != S_OK) {
+        LogLastError("LoadPicture CreateStreamOnHGlobal failed");
+        if (*picture) { // a failed decoder should leave none; never hold a half-made one
+            (*picture)->Release();
+            *picture = NULL;
+        }
+        stream->Release();
+        return;
+    }
+    (*picture)->get_Width(width);
+    (*picture)->get_Height(height);
+    stream->Release();
+    WriteLog("LoadPicture", "Appears to have loaded");
+}
+
+void Render(HDC target, IPicture **picture, const RECT *bounds, int x, int y, LONG width,
+            LONG height) {
+    RECT copy = *bounds;
+    int cx = MulDiv(width, GetDeviceCaps(PaintSurface, LOGPIXELSX), kHimetricPerInch);
+    int cy = MulDiv(height, GetDeviceCaps(PaintSurface, LOGPIXELSY), kHimetricPerInch);
+    if (!target) WriteLog("Render", "mhdc is NULL");
+    // The HIMETRIC origin is the picture's bottom-left corner: start the
+    // source at its height and go down by its height to draw it upright.
+    (*picture)->Render(target, x, y, cx, cy, 0, height, width, -height, &copy);
+}

@@ -1,0 +1,21 @@
+// The background picture: loaded once from a JPEG file, drawn at its
+// natural size under the rows at every repaint.
+#pragma once
+
+#include "platform/platform.h"
+
+struct ScreenPictureRecord {
+    IPicture *picture; // null while none is loaded
+    LONG width;        // HIMETRIC (0.01 mm)
+    LONG height;
+};
+extern ScreenPictureRecord ScreenPicture;
+
+// Reads the whole file into movable memory and decodes it through the
+// platform's picture service. Success shows as a non-null *picture.
+void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *height);
+
+// Draws the picture with its top-left corner at (x, y) of the target, at its
+// natural size for the resolution of the paint surface.
+void Render(HDC target, IPicture **picture, const RECT *bounds, int x, int y, LONG width,
+            LONG height);

@@ -1,0 +1,104 @@
+#include "rows.h"
+
+#include "config/config.h"
+#include "driver/display_memory.h"
+#include "log/log.h"
+
+#include <cstring>
+
+LOGFONTA FontScratch;
+
+static const int kItalicCode = 2;
+static const int kUnderlineCode = 3;
+
+int GlyphSlotOf(unsigned char code) {
+    if (code >= 1 && code <= 8) return code;
+    if (code >= 131 && code <= 136) return code - 128;
+    if (code == 158) return 2;
+    if (code == 176) return 1;
+    if (code == 255) return 9;
+    return 0;
+}
+
+static COLORREF ColourOf(const int32_t rgb[3]) {
+    return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF);
+}
+
+void DrawRow(int row, HDC surface) {
+    const unsigned char *text = TextRows[row];
+    int start = 0;
+    bool pending = false;
+    int length = static_cast<int>(strlen(reinterpret_cast<const char *>(text)));
+    for (int index = 0; index < length; ++index) {
+        int slot = GlyphSlotOf(text[index]);
+        if (slot == 0) {
+            pending = true;
+            continue;
+        }
+        if (pending) DrawTextRun(row, start, index - 1, surface);
+        DrawGlyph(row, static_cast<unsigned char>(slot), surface);
+        start = index + 1;
+        pending = false;
+    }
+    if (pending) DrawTextRun(row, start, length - 1, surface);
+}
+
+void DrawTextRun(int row, int first, int last, HDC surface) {
+    LineLayout &layout = WorkingLayouts[row];
+    int extents[kColumns];
+    memset(extents, 0, sizeof extents);
+    char run[kColumns + 1];
+    int n = last - first + 1;
+    memcpy(run, TextRows[row] + first, n);
+    run[n] = 0;
+
+    SetTextColor(surface, ColourOf(layout.FontColor));
+    UINT option;
+    if (layout.FontBkColor[0] != 0 || layout.FontBkColor[1] != 0 || layout.FontBkColor[2] != 0) {
+        SetBkMode(surface, OPAQUE);
+        SetBkColor(surface, ColourOf(layout.FontBkColor));
+        option = ETO_OPAQUE;
+    } else {
+        SetBkMode(surface, TRANSPARENT);
+        option = ETO_CLIPPED;
+    }
+
+    HFONT font = MakeRowFont(layout.FontBold, layout.FontItalics, layout.FontUnderline,
+                             layout.FontHeight, layout.FontWidth, layout.FontType, layout.FontName);
+    HGDIOBJ previous = SelectObject(surface, font);
+    SIZE size;
+    GetTextExtentExPointA(surface, run, n, 1000, NULL, extents, &size);
+    ExtTextOutA(surface, layout.X, layout.Y, option, NULL, run, static_cast<UINT>(n), NULL);
+    layout.X += extents[n - 1];
+    SelectObject(surface, previous);
+    if (!DeleteObject(font)) LogLastError("Error from DeleteObject(hFont)");
+}
+
+// Fills FontScratch from a stock font. False when the number names no stock
+// object or one that is not a font (its description is not a LOGFONTA).
+static bool TakeStockFont(int number) {
+    HGDIOBJ stock = GetStockObject(number);
+    return stock && GetObjectA(stock, sizeof FontScratch, &FontScratch) == sizeof FontScratch;
+}
+
+HFONT MakeRowFont(int weight, int italicCode, int underlineCode, int height, int width,
+                  int fontType, const char *faceName) {
+    if (fontType == 0 || !TakeStockFont(fontType)) {
+        // The fixed-pitch stock font's description with the row's face name,
+        // cut to what the face-name field holds.
+        TakeStockFont(ANSI_FIXED_FONT);
+        size_t length = faceName ? strnlen(faceName, LF_FACESIZE - 1) : 0;
+        memcpy(FontScratch.lfFaceName, faceName ? faceName : "", length);
+        FontScratch.lfFaceName[length] = 0;
+    }
+    BYTE italic = italicCode == kItalicCode ? 1 : 0;
+    BYTE underline = underlineCode == kUnderlineCode ? 1 : 0;
+    FontScratch.lfWeight = weight;
+    FontScratch.lfItalic = italic;
+    FontScratch.lfUnderline = underline;
+    return CreateFontA(height, width, FontScratch.lfEscapement, FontScratch.lfOrientation, weight,
+                       italic, underline, FontScratch.lfStrikeOut, FontScratch.lfCharSet,
+                       FontScratch.lfOutPrecision, FontScratch.lfClipPrecision,
+                       FontScratch.lfQuality, FontScratch.lfPitchAndFamily,
+                       FontScratch.lfFaceName);
+}
