@@ -11,8 +11,10 @@ const int kGlyphHeight = 16;
 const unsigned char kGlyphFirst = 0x20;
 const unsigned char kGlyphLast = 0x7E;
 
-// The glyph's kGlyphHeight rows, top first, the leftmost pixel in the high
-// bit; null for a code the font has no picture of.
-const uint8_t *glyph_rows(unsigned char code);
+// Whether the font has a picture of `code`.
+bool has_glyph(unsigned char code);
+// Row `row` (0 is the top) of the picture of `code`, the leftmost pixel in
+// the high bit; 0 for a code without a picture.
+uint8_t glyph_row(unsigned char code, int row);
 
 } // namespace sim

@@ -131,7 +131,9 @@ uintptr_t stockHandle(uintptr_t tag, int index) {
     return (tag << 24) | kStockSerial | static_cast<uintptr_t>(index);
 }
 
-uintptr_t key(const void *handle) { return reinterpret_cast<uintptr_t>(handle); }
+uintptr_t key(const void *handle) {
+    return reinterpret_cast<uintptr_t>(handle);
+}
 
 Object *findObject(HGDIOBJ handle) {
     auto it = gdi().objects.find(key(handle));
@@ -262,11 +264,13 @@ HDC newDc(DcType type, HWND window, const RECT &paint) {
 // ---- pixels -------------------------------------------------------------
 
 uint32_t pixelOf(COLORREF c) {
-    return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) |
-           GetBValue(c);
+    return (static_cast<uint32_t>(GetRValue(c)) << 16) |
+           (static_cast<uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
 }
 
-COLORREF colorOf(uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
+COLORREF colorOf(uint32_t p) {
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
 
 // The nearer of black and white, as a monochrome bitmap keeps a colour.
 uint32_t monochrome(uint32_t p) {
@@ -274,7 +278,9 @@ uint32_t monochrome(uint32_t p) {
     return luminance >= 128 ? kWhite : kBlack;
 }
 
-bool isEmpty(const RECT &r) { return r.left >= r.right || r.top >= r.bottom; }
+bool isEmpty(const RECT &r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
 
 RECT intersect(const RECT &a, const RECT &b) {
     RECT r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -414,7 +420,9 @@ struct Cell {
     bool strikeOut;
 };
 
-int clampCell(int64_t v) { return static_cast<int>(std::min<int64_t>(std::max<int64_t>(v, 1), kMaxCell)); }
+int clampCell(int64_t v) {
+    return static_cast<int>(std::min<int64_t>(std::max<int64_t>(v, 1), kMaxCell));
+}
 
 Cell cellOf(const LOGFONTA &f) {
     Cell c;
@@ -439,11 +447,13 @@ const LOGFONTA &fontOf(const Dc &dc) {
 // pitch and family the standard face of that kind.
 std::string mappedFace(const LOGFONTA &f) {
     static const char *const installed[] = {
-        "Arial",         "Courier New", "Times New Roman", "Consolas",  "Lucida Console",
-        "Segoe UI",      "Tahoma",      "Verdana",         "Microsoft Sans Serif",
-        "MS Sans Serif", "MS Serif",    "Courier",         "System",    "Terminal",
-        "Fixedsys",      "Small Fonts", "Modern",          "Roman",     "Script",
-        "Symbol",        "Wingdings"};
+        "Arial",         "Courier New",    "Times New Roman",
+        "Consolas",      "Lucida Console", "Segoe UI",
+        "Tahoma",        "Verdana",        "Microsoft Sans Serif",
+        "MS Sans Serif", "MS Serif",       "Courier",
+        "System",        "Terminal",       "Fixedsys",
+        "Small Fonts",   "Modern",         "Roman",
+        "Script",        "Symbol",         "Wingdings"};
     static const char *const substitutes[][2] = {{"MS Shell Dlg", "Microsoft Sans Serif"},
                                                  {"MS Shell Dlg 2", "Tahoma"},
                                                  {"Helv", "MS Sans Serif"},
@@ -465,12 +475,19 @@ std::string mappedFace(const LOGFONTA &f) {
 }
 
 // Whether the plain glyph has a pixel at (x, y) of a cell.
-bool glyphPixel(const uint8_t *rows, const Cell &c, int x, int y) {
+bool glyphPixel(unsigned char code, const Cell &c, int x, int y) {
     if (x < 0 || x >= c.width) return false;
-    if (rows) {
-        int gx = static_cast<int>(static_cast<int64_t>(x) * kGlyphWidth / c.width);
-        int gy = static_cast<int>(static_cast<int64_t>(y) * kGlyphHeight / c.height);
-        return (rows[gy] & (0x80 >> gx)) != 0;
+    if (has_glyph(code)) {
+        // The glyph pixels the cell pixel covers; any of them lit lights it,
+        // so that thin strokes survive in small cells.
+        int gx0 = static_cast<int>(int64_t(x) * kGlyphWidth / c.width);
+        int gx1 = std::max(gx0 + 1, static_cast<int>(int64_t(x + 1) * kGlyphWidth / c.width));
+        int gy0 = static_cast<int>(int64_t(y) * kGlyphHeight / c.height);
+        int gy1 = std::max(gy0 + 1, static_cast<int>(int64_t(y + 1) * kGlyphHeight / c.height));
+        unsigned columns = (0xFFu >> gx0) & ~(0xFFu >> gx1);
+        for (int gy = gy0; gy < gy1; ++gy)
+            if (glyph_row(code, gy) & columns) return true;
+        return false;
     }
     // A character the font has no picture of: a box.
     int left = c.width / 8, right = c.width - 1 - c.width / 8;
@@ -479,18 +496,17 @@ bool glyphPixel(const uint8_t *rows, const Cell &c, int x, int y) {
     return x == left || x == right || y == top || y == bottom;
 }
 
-bool textPixel(const uint8_t *rows, const Cell &c, int x, int y) {
+bool textPixel(unsigned char code, const Cell &c, int x, int y) {
     if ((c.underline && y == c.height - 1) || (c.strikeOut && y == c.height / 2))
         if (x >= 0 && x < c.width) return true;
     int shift = c.italic ? (c.height - 1 - y) / 4 : 0;
     int gx = x - shift;
-    return glyphPixel(rows, c, gx, y) || (c.bold && glyphPixel(rows, c, gx - 1, y));
+    return glyphPixel(code, c, gx, y) || (c.bold && glyphPixel(code, c, gx - 1, y));
 }
 
 // Draws one character with its cell's top-left at (left, top).
 void drawCharacter(Target &t, int64_t left, int64_t top, unsigned char code, const Cell &c,
                    uint32_t pixel) {
-    const uint8_t *rows = glyph_rows(code);
     if (code == ' ' && !c.underline && !c.strikeOut) return;
     // Bold and italic reach past the cell's right edge.
     int64_t reach = c.width + (c.bold ? 1 : 0) + (c.italic ? (c.height - 1) / 4 : 0);
@@ -499,17 +515,20 @@ void drawCharacter(Target &t, int64_t left, int64_t top, unsigned char code, con
     for (LONG y = r.top; y < r.bottom; ++y) {
         uint32_t *row = t.surface->pixels.data() + static_cast<size_t>(y) * t.surface->width;
         for (LONG x = r.left; x < r.right; ++x)
-            if (textPixel(rows, c, static_cast<int>(x - left), static_cast<int>(y - top)))
+            if (textPixel(code, c, static_cast<int>(x - left), static_cast<int>(y - top)))
                 row[x] = pixel;
     }
 }
 
-int64_t advanceOf(const INT *dx, UINT i, const Cell &c) { return dx ? dx[i] : c.width; }
+int64_t advanceOf(const INT *dx, UINT i, const Cell &c) {
+    return dx ? dx[i] : c.width;
+}
 
 // ---- block transfers ------------------------------------------------------
 
 bool ropUsesSource(DWORD rop) {
-    return rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND || rop == SRCINVERT || rop == NOTSRCCOPY;
+    return rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND || rop == SRCINVERT ||
+           rop == NOTSRCCOPY;
 }
 
 bool ropKnown(DWORD rop) {
@@ -519,15 +538,24 @@ bool ropKnown(DWORD rop) {
 
 uint32_t applyRop(DWORD rop, uint32_t source, uint32_t dest, uint32_t pattern) {
     switch (rop) {
-    case SRCCOPY: return source;
-    case SRCPAINT: return dest | source;
-    case SRCAND: return dest & source;
-    case SRCINVERT: return dest ^ source;
-    case NOTSRCCOPY: return ~source & kWhite;
-    case BLACKNESS: return kBlack;
-    case WHITENESS: return kWhite;
-    case DSTINVERT: return ~dest & kWhite;
-    default: return pattern; // PATCOPY
+    case SRCCOPY:
+        return source;
+    case SRCPAINT:
+        return dest | source;
+    case SRCAND:
+        return dest & source;
+    case SRCINVERT:
+        return dest ^ source;
+    case NOTSRCCOPY:
+        return ~source & kWhite;
+    case BLACKNESS:
+        return kBlack;
+    case WHITENESS:
+        return kWhite;
+    case DSTINVERT:
+        return ~dest & kWhite;
+    default:
+        return pattern; // PATCOPY
     }
 }
 
@@ -558,9 +586,13 @@ bool draw_target(HDC dc, DrawTarget *target) {
     return true;
 }
 
-int screen_dpi() { return gdi().dpi; }
+int screen_dpi() {
+    return gdi().dpi;
+}
 
-void set_dpi(int dotsPerInch) { gdi().dpi = dotsPerInch > 0 ? dotsPerInch : 96; }
+void set_dpi(int dotsPerInch) {
+    gdi().dpi = dotsPerInch > 0 ? dotsPerInch : 96;
+}
 
 HDC open_window_dc(HWND window, const RECT *paint) {
     if (!window) return newDc(DcType::Screen, nullptr, RECT{0, 0, 0, 0});
@@ -597,7 +629,9 @@ int live_gdi_objects() {
     return n;
 }
 
-int live_dcs() { return static_cast<int>(gdi().dcs.size()); }
+int live_dcs() {
+    return static_cast<int>(gdi().dcs.size());
+}
 
 COLORREF bitmap_pixel(HBITMAP bitmap, int x, int y) {
     Object *o = findObject(bitmap, Kind::Bitmap);
@@ -666,7 +700,8 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
     // Compatible with a memory context means like the bitmap it holds: a new
     // memory context's default bitmap makes a monochrome one.
     int bitsPixel = 32;
-    if (d->type == sim::DcType::Memory) bitsPixel = findObject(d->bitmap, sim::Kind::Bitmap)->bitsPixel;
+    if (d->type == sim::DcType::Memory)
+        bitsPixel = findObject(d->bitmap, sim::Kind::Bitmap)->bitsPixel;
     sim::Object o = sim::Object();
     o.kind = sim::Kind::Bitmap;
     o.bitsPixel = bitsPixel;
@@ -772,7 +807,8 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
         RECT{0, 0, to.surface->width, to.surface->height});
     int64_t dx = int64_t(xSrc) - x, dy = int64_t(ySrc) - y;
     if (usesSource) {
-        RECT visible = sim::intersect(from.clip, RECT{0, 0, from.surface->width, from.surface->height});
+        RECT visible =
+            sim::intersect(from.clip, RECT{0, 0, from.surface->width, from.surface->height});
         RECT shifted = sim::clampRect(visible.left - dx, visible.top - dy, visible.right - dx,
                                       visible.bottom - dy);
         area = sim::intersect(area, shifted);
@@ -785,11 +821,12 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
     if (usesSource) {
         block.resize(static_cast<size_t>(w) * h);
         for (int row = 0; row < h; ++row) {
-            const uint32_t *from_row = from.surface->pixels.data() +
-                                       static_cast<size_t>(area.top + dy + row) * from.surface->width +
-                                       (area.left + dx);
+            const uint32_t *from_row =
+                from.surface->pixels.data() +
+                static_cast<size_t>(area.top + dy + row) * from.surface->width + (area.left + dx);
             for (int col = 0; col < w; ++col)
-                block[static_cast<size_t>(row) * w + col] = sim::convertPixel(from, to, from_row[col]);
+                block[static_cast<size_t>(row) * w + col] =
+                    sim::convertPixel(from, to, from_row[col]);
         }
     }
     uint32_t pattern = 0;
@@ -814,10 +851,14 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
 HGDIOBJ WINAPI GetStockObject(int index) {
     if (enter("GetStockObject", "%d", index)) return nullptr;
     uintptr_t tag = 0;
-    if (index >= WHITE_BRUSH && index <= NULL_BRUSH) tag = sim::kBrushTag;
-    else if (index >= WHITE_PEN && index <= NULL_PEN) tag = sim::kPenTag;
-    else if (index == DEFAULT_PALETTE) tag = sim::kPaletteTag;
-    else if (index >= OEM_FIXED_FONT && index <= DEFAULT_GUI_FONT) tag = sim::kFontTag;
+    if (index >= WHITE_BRUSH && index <= NULL_BRUSH)
+        tag = sim::kBrushTag;
+    else if (index >= WHITE_PEN && index <= NULL_PEN)
+        tag = sim::kPenTag;
+    else if (index == DEFAULT_PALETTE)
+        tag = sim::kPaletteTag;
+    else if (index >= OEM_FIXED_FONT && index <= DEFAULT_GUI_FONT)
+        tag = sim::kFontTag;
     if (!tag) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -891,10 +932,11 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
                          DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
                          DWORD outPrecision, DWORD clipPrecision, DWORD quality,
                          DWORD pitchAndFamily, LPCSTR faceName) {
-    if (enter("CreateFontA", "%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, %u, %u, 0x%02X, %s", height,
-              width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
-              outPrecision, clipPrecision, quality, pitchAndFamily,
-              sim::quoted(faceName, faceName ? static_cast<int>(strnlen(faceName, 64)) : 0).c_str()))
+    if (enter(
+            "CreateFontA", "%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, %u, %u, 0x%02X, %s", height,
+            width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
+            outPrecision, clipPrecision, quality, pitchAndFamily,
+            sim::quoted(faceName, faceName ? static_cast<int>(strnlen(faceName, 64)) : 0).c_str()))
         return nullptr;
     sim::Object o = sim::Object();
     o.kind = sim::Kind::Font;
@@ -966,7 +1008,9 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
 
 int WINAPI SetBkMode(HDC dc, int mode) {
     if (enter("SetBkMode", "%p, %s", static_cast<void *>(dc),
-              mode == OPAQUE ? "OPAQUE" : mode == TRANSPARENT ? "TRANSPARENT" : "?"))
+              mode == OPAQUE        ? "OPAQUE"
+              : mode == TRANSPARENT ? "TRANSPARENT"
+                                    : "?"))
         return 0;
     sim::Dc *d = findDc(dc);
     if (!d) {
@@ -1005,7 +1049,8 @@ BOOL WINAPI GetTextExtentExPointA(HDC dc, LPCSTR text, int count, int maxExtent,
     int counted = count;
     if (fit) {
         counted = 0;
-        while (counted < count && (maxExtent == -1 || extentOf(counted + 1) <= maxExtent)) ++counted;
+        while (counted < count && (maxExtent == -1 || extentOf(counted + 1) <= maxExtent))
+            ++counted;
         *fit = counted;
     }
     if (extents)
@@ -1016,9 +1061,10 @@ BOOL WINAPI GetTextExtentExPointA(HDC dc, LPCSTR text, int count, int maxExtent,
 
 BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT *rect, LPCSTR text,
                         UINT count, const INT *dx) {
-    if (enter("ExtTextOutA", "%p, %d, %d, 0x%X, %s, %s, %u", static_cast<void *>(dc), x, y,
-              options, sim::rectText(rect).c_str(),
-              sim::quoted(text, static_cast<int>(std::min<UINT>(count, 0x7FFFFFFF))).c_str(), count))
+    if (enter("ExtTextOutA", "%p, %d, %d, 0x%X, %s, %s, %u", static_cast<void *>(dc), x, y, options,
+              sim::rectText(rect).c_str(),
+              sim::quoted(text, static_cast<int>(std::min<UINT>(count, 0x7FFFFFFF))).c_str(),
+              count))
         return FALSE;
     sim::Target t;
     sim::Reach reach = sim::resolve(dc, &t);
@@ -1047,7 +1093,8 @@ BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT *rect, LP
             int64_t advance = sim::advanceOf(dx, i, c);
             int64_t right = left + advance;
             sim::fillArea(clipped,
-                          sim::clampRect(std::min(left, right), y, std::max(left, right), int64_t(y) + c.height),
+                          sim::clampRect(std::min(left, right), y, std::max(left, right),
+                                         int64_t(y) + c.height),
                           sim::colourFor(t, d.background));
             left = right;
         }
@@ -1081,22 +1128,32 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
     SIZE screen = sim::screen_size();
     int dpi = sim::gdi().dpi;
     switch (index) {
-    case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZSIZE: return MulDiv(screen.cx, 254, dpi * 10);
-    case VERTSIZE: return MulDiv(screen.cy, 254, dpi * 10);
-    case HORZRES: return screen.cx;
-    case VERTRES: return screen.cy;
-    case BITSPIXEL: return 32;
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
+    case TECHNOLOGY:
+        return DT_RASDISPLAY;
+    case HORZSIZE:
+        return MulDiv(screen.cx, 254, dpi * 10);
+    case VERTSIZE:
+        return MulDiv(screen.cy, 254, dpi * 10);
+    case HORZRES:
+        return screen.cx;
+    case VERTRES:
+        return screen.cy;
+    case BITSPIXEL:
+        return 32;
+    case PLANES:
+        return 1;
+    case NUMCOLORS:
+        return -1;
     case LOGPIXELSX:
-    case LOGPIXELSY: return dpi;
-    default: return 0;
+    case LOGPIXELSY:
+        return dpi;
+    default:
+        return 0;
     }
 }
 
-int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits,
-                     LPBITMAPINFO info, UINT usage) {
+int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO info,
+                     UINT usage) {
     if (enter("GetDIBits", "%p, %p, %u, %u, %s, %u", static_cast<void *>(dc),
               static_cast<void *>(bitmap), start, lines, bits ? "bits" : "NULL", usage))
         return 0;
@@ -1119,7 +1176,8 @@ int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits
         h.biPlanes = 1;
         h.biBitCount = static_cast<WORD>(o->bitsPixel);
         h.biCompression = BI_RGB;
-        h.biSizeImage = static_cast<DWORD>(((int64_t(s.width) * o->bitsPixel + 31) / 32) * 4 * s.height);
+        h.biSizeImage =
+            static_cast<DWORD>(((int64_t(s.width) * o->bitsPixel + 31) / 32) * 4 * s.height);
         h.biXPelsPerMeter = 0;
         h.biYPelsPerMeter = 0;
         h.biClrUsed = 0;
