@@ -138,7 +138,9 @@ uintptr_t newHandle(uintptr_t tag) {
     return (tag << 24) | serial;
 }
 
-uintptr_t key(HWND window) { return reinterpret_cast<uintptr_t>(window); }
+uintptr_t key(HWND window) {
+    return reinterpret_cast<uintptr_t>(window);
+}
 
 Window *findWindow(HWND window) {
     auto it = user().windows.find(key(window));
@@ -146,13 +148,16 @@ Window *findWindow(HWND window) {
 }
 
 // A class name is either text or an atom in the low word (MAKEINTATOM).
-bool isAtom(LPCSTR name) { return (reinterpret_cast<uintptr_t>(name) >> 16) == 0; }
+bool isAtom(LPCSTR name) {
+    return (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
+}
 
 std::string nameText(LPCSTR name) {
     if (!name) return "NULL";
     char text[64];
     if (isAtom(name)) {
-        snprintf(text, sizeof text, "#%u", static_cast<unsigned>(reinterpret_cast<uintptr_t>(name)));
+        snprintf(text, sizeof text, "#%u",
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(name)));
         return text;
     }
     return "\"" + std::string(name) + "\"";
@@ -178,22 +183,37 @@ WindowClass *classOfAtom(ATOM atom) {
 
 const char *messageName(UINT message, char *buffer, size_t size) {
     switch (message) {
-    case WM_NULL: return "WM_NULL";
-    case WM_CREATE: return "WM_CREATE";
-    case WM_DESTROY: return "WM_DESTROY";
-    case WM_SIZE: return "WM_SIZE";
-    case WM_PAINT: return "WM_PAINT";
-    case WM_CLOSE: return "WM_CLOSE";
-    case WM_QUIT: return "WM_QUIT";
-    case WM_ERASEBKGND: return "WM_ERASEBKGND";
-    case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
-    case WM_KEYDOWN: return "WM_KEYDOWN";
-    case WM_CHAR: return "WM_CHAR";
-    case WM_SYSCOMMAND: return "WM_SYSCOMMAND";
-    case WM_TIMER: return "WM_TIMER";
+    case WM_NULL:
+        return "WM_NULL";
+    case WM_CREATE:
+        return "WM_CREATE";
+    case WM_DESTROY:
+        return "WM_DESTROY";
+    case WM_SIZE:
+        return "WM_SIZE";
+    case WM_PAINT:
+        return "WM_PAINT";
+    case WM_CLOSE:
+        return "WM_CLOSE";
+    case WM_QUIT:
+        return "WM_QUIT";
+    case WM_ERASEBKGND:
+        return "WM_ERASEBKGND";
+    case WM_SHOWWINDOW:
+        return "WM_SHOWWINDOW";
+    case WM_KEYDOWN:
+        return "WM_KEYDOWN";
+    case WM_CHAR:
+        return "WM_CHAR";
+    case WM_SYSCOMMAND:
+        return "WM_SYSCOMMAND";
+    case WM_TIMER:
+        return "WM_TIMER";
     default:
-        if (message >= WM_USER && message < 0x8000) snprintf(buffer, size, "WM_USER+%u", message - WM_USER);
-        else snprintf(buffer, size, "0x%04X", message);
+        if (message >= WM_USER && message < 0x8000)
+            snprintf(buffer, size, "WM_USER+%u", message - WM_USER);
+        else
+            snprintf(buffer, size, "0x%04X", message);
         return buffer;
     }
 }
@@ -207,7 +227,9 @@ std::string messageText(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return text;
 }
 
-bool isEmpty(const RECT &r) { return r.left >= r.right || r.top >= r.bottom; }
+bool isEmpty(const RECT &r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
 
 RECT intersect(const RECT &a, const RECT &b) {
     RECT r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
@@ -229,7 +251,9 @@ RECT clientRect(const Window &w) {
     return RECT{0, 0, w.clientWidth, w.clientHeight};
 }
 
-bool shows(const Window &w) { return w.visible && !w.minimized; }
+bool shows(const Window &w) {
+    return w.visible && !w.minimized;
+}
 
 void invalidate(Window &w, const RECT &area, bool erase) {
     RECT r = intersect(area, clientRect(w));
@@ -280,8 +304,8 @@ bool showWindow(HWND window, int command) {
     bool minimize = wasMinimized;
     switch (command) {
     case SW_HIDE:
-    case 5:  // SW_SHOW
-    case 8:  // SW_SHOWNA
+    case 5: // SW_SHOW
+    case 8: // SW_SHOWNA
         break;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
@@ -313,9 +337,12 @@ bool showWindow(HWND window, int command) {
 void frameOf(DWORD style, int *border, int *caption) {
     const User &u = user();
     *caption = (style & WS_CAPTION) == WS_CAPTION ? u.caption : 0;
-    if (*caption || (style & (WS_DLGFRAME | WS_THICKFRAME))) *border = u.border;
-    else if (style & WS_BORDER) *border = 1;
-    else *border = 0;
+    if (*caption || (style & (WS_DLGFRAME | WS_THICKFRAME)))
+        *border = u.border;
+    else if (style & WS_BORDER)
+        *border = 1;
+    else
+        *border = 0;
 }
 
 int clampSide(int value) {
@@ -329,7 +356,9 @@ bool matchesRange(UINT message, UINT first, UINT last) {
 }
 
 // A window filter of (HWND)-1 means thread messages only, as in Windows.
-bool threadOnly(HWND filter) { return filter == reinterpret_cast<HWND>(static_cast<intptr_t>(-1)); }
+bool threadOnly(HWND filter) {
+    return filter == reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
+}
 
 bool matchesWindow(HWND messageWindow, HWND filter) {
     if (!filter) return true;
@@ -347,7 +376,8 @@ HDC beginPaint(HWND window, PAINTSTRUCT *paint) {
     HDC dc = open_window_dc(window, &area);
     if (!dc) return nullptr;
     BOOL notErased = FALSE;
-    if (erase) notErased = callProcedure(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0;
+    if (erase)
+        notErased = callProcedure(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0;
     memset(paint, 0, sizeof *paint);
     paint->hdc = dc;
     paint->fErase = notErased;
@@ -388,7 +418,9 @@ void expose_window(HWND window) {
     if (w && shows(*w)) loseContents(*w);
 }
 
-int live_windows() { return static_cast<int>(user().windows.size()); }
+int live_windows() {
+    return static_cast<int>(user().windows.size());
+}
 
 COLORREF window_pixel(HWND window, int x, int y) {
     Window *w = findWindow(window);
@@ -463,7 +495,8 @@ static HICON loadSystemImage(HINSTANCE instance, LPCSTR name, uintptr_t tag, uns
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
     if (enter("LoadIconA", "%p, %s", static_cast<void *>(instance), sim::nameText(name).c_str()))
         return nullptr;
-    return loadSystemImage(instance, name, sim::kIconTag, 32512, 32518); // IDI_APPLICATION..IDI_SHIELD
+    return loadSystemImage(instance, name, sim::kIconTag, 32512,
+                           32518); // IDI_APPLICATION..IDI_SHIELD
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
@@ -535,9 +568,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     user().windows.emplace(sim::key(window), std::move(w));
     ++c->windows;
 
-    sim::CreateStruct create = {param,  instance, menu,  parent, height,
-                                width,  y,        x,     static_cast<LONG>(style),
-                                windowName, className, exStyle};
+    sim::CreateStruct create = {
+        param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+        windowName, className, exStyle};
     if (sim::callProcedure(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
         sim::destroyWindow(window);
         return nullptr;
@@ -552,7 +585,15 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 }
 
 BOOL WINAPI ShowWindow(HWND window, int command) {
-    if (enter("ShowWindow", "%p, %d", static_cast<void *>(window), command)) return FALSE;
+    static const char *const names[] = {"SW_HIDE",     "SW_SHOWNORMAL",      "SW_SHOWMINIMIZED",
+                                        "SW_MAXIMIZE", "SW_SHOWNOACTIVATE",  "SW_SHOW",
+                                        "SW_MINIMIZE", "SW_SHOWMINNOACTIVE", "SW_SHOWNA",
+                                        "SW_RESTORE",  "SW_SHOWDEFAULT",     "SW_FORCEMINIMIZE"};
+    char number[16];
+    snprintf(number, sizeof number, "%d", command);
+    if (enter("ShowWindow", "%p, %s", static_cast<void *>(window),
+              command >= 0 && command <= 11 ? names[command] : number))
+        return FALSE;
     if (!findWindow(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
@@ -649,7 +690,8 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT
     for (auto &entry : u.windows) {
         HWND handle = reinterpret_cast<HWND>(entry.first);
         const sim::Window &w = entry.second;
-        if ((window && handle != window) || !sim::shows(w) || w.destroying || sim::isEmpty(w.invalid))
+        if ((window && handle != window) || !sim::shows(w) || w.destroying ||
+            sim::isEmpty(w.invalid))
             continue;
         *message = MSG{handle, WM_PAINT, 0, 0, 0, {0, 0}};
         return TRUE;
@@ -691,10 +733,13 @@ BOOL WINAPI TranslateMessage(const MSG *message) {
         // Keys that stand for a character: digits, letters (unshifted) and space.
         WPARAM key = message->wParam;
         WPARAM character = 0;
-        if ((key >= '0' && key <= '9') || key == ' ') character = key;
-        else if (key >= 'A' && key <= 'Z') character = key - 'A' + 'a';
+        if ((key >= '0' && key <= '9') || key == ' ')
+            character = key;
+        else if (key >= 'A' && key <= 'Z')
+            character = key - 'A' + 'a';
         if (character && findWindow(message->hwnd) && user().posted.size() < sim::kQueueLimit)
-            user().posted.push_back(MSG{message->hwnd, WM_CHAR, character, message->lParam, 0, {0, 0}});
+            user().posted.push_back(
+                MSG{message->hwnd, WM_CHAR, character, message->lParam, 0, {0, 0}});
         return TRUE;
     }
     case WM_KEYUP:
@@ -744,8 +789,10 @@ BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
     }
     if (w->minimized)
         *rect = RECT{sim::kIconicPosition, sim::kIconicPosition,
-                     sim::kIconicPosition + sim::kIconicWidth, sim::kIconicPosition + sim::kIconicHeight};
-    else *rect = w->rect;
+                     sim::kIconicPosition + sim::kIconicWidth,
+                     sim::kIconicPosition + sim::kIconicHeight};
+    else
+        *rect = w->rect;
     return TRUE;
 }
 
@@ -840,7 +887,8 @@ BOOL WINAPI InvalidateRect(HWND window, const RECT *rect, BOOL erase) {
     if (rect)
         snprintf(area, sizeof area, "{%d, %d, %d, %d}", rect->left, rect->top, rect->right,
                  rect->bottom);
-    if (enter("InvalidateRect", "%p, %s, %d", static_cast<void *>(window), area, erase)) return FALSE;
+    if (enter("InvalidateRect", "%p, %s, %d", static_cast<void *>(window), area, erase))
+        return FALSE;
     if (!window) { // every window
         for (auto &entry : user().windows)
             sim::invalidate(entry.second, rect ? *rect : sim::clientRect(entry.second), erase != 0);
@@ -890,6 +938,7 @@ HDC WINAPI GetDC(HWND window) {
 }
 
 int WINAPI ReleaseDC(HWND window, HDC dc) {
-    if (enter("ReleaseDC", "%p, %p", static_cast<void *>(window), static_cast<void *>(dc))) return 0;
+    if (enter("ReleaseDC", "%p, %p", static_cast<void *>(window), static_cast<void *>(dc)))
+        return 0;
     return sim::close_window_dc(dc, false) ? 1 : 0;
 }

@@ -14,7 +14,9 @@ LRESULT CALLBACK QuietProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HBRUSH Stock(int brush) { return static_cast<HBRUSH>(GetStockObject(brush)); }
+HBRUSH Stock(int brush) {
+    return static_cast<HBRUSH>(GetStockObject(brush));
+}
 
 class SimGdi : public DriverTest {
   protected:
@@ -461,7 +463,8 @@ TEST_F(SimGdi, BoldUnderlineAndUnknownCharactersDraw) {
     auto lit = [&](int left, int right, int top, int bottom) {
         int n = 0;
         for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x) n += sim::bitmap_pixel(bitmap, x, y) == RGB(255, 255, 255);
+            for (int x = left; x < right; ++x)
+                n += sim::bitmap_pixel(bitmap, x, y) == RGB(255, 255, 255);
         return n;
     };
     HFONT plain = CreateFontA(16, 8, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "");

@@ -16,7 +16,7 @@ struct Seen {
     BOOL stillAWindow; // IsWindow during the call
 };
 std::vector<Seen> seen;
-bool eraseHandled = false; // WM_ERASEBKGND answered 1 without drawing
+bool eraseHandled = false;  // WM_ERASEBKGND answered 1 without drawing
 bool paintValidates = true; // WM_PAINT goes to DefWindowProcA
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -53,8 +53,8 @@ class SimUser : public DriverTest {
     }
 
     HWND Create(DWORD style, int width = 200, int height = 100, const char *title = "Test") {
-        return CreateWindowExA(0, "TestClass", title, style, 10, 20, width, height, nullptr, nullptr,
-                               nullptr, nullptr);
+        return CreateWindowExA(0, "TestClass", title, style, 10, 20, width, height, nullptr,
+                               nullptr, nullptr, nullptr);
     }
 
     // Takes every waiting message for `filter` and dispatches it; the
@@ -152,7 +152,8 @@ TEST_F(SimUser, StylesReportVisibilityAndTheImpliedBits) {
     EXPECT_EQ(style & WS_VISIBLE, 0u);
     ShowWindow(window, SW_SHOWNORMAL);
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE, WS_VISIBLE);
-    EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & 0x100, 0x100) << "WS_EX_WINDOWEDGE with a frame";
+    EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & 0x100, 0x100)
+        << "WS_EX_WINDOWEDGE with a frame";
 
     HWND overlapped = Create(0);
     EXPECT_EQ(GetWindowLongA(overlapped, GWL_STYLE) & WS_CAPTION, WS_CAPTION)
