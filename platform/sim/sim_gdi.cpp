@@ -31,35 +31,89 @@
 #include <new>
 #include <strings.h>
 
+// Win32 names this part needs beyond the shared header (which may come to define them).
+#ifndef ERROR_BUSY
+#define ERROR_BUSY 170
+#endif
+#ifndef BS_SOLID
+#define BS_SOLID 0
+#endif
+#ifndef BS_NULL
+#define BS_NULL 1
+#endif
+#ifndef PS_SOLID
+#define PS_SOLID 0
+#endif
+#ifndef PS_NULL
+#define PS_NULL 5
+#endif
+#ifndef OEM_CHARSET
+#define OEM_CHARSET 255
+#endif
+#ifndef FIXED_PITCH
+#define FIXED_PITCH 1
+#endif
+#ifndef VARIABLE_PITCH
+#define VARIABLE_PITCH 2
+#endif
+#ifndef FF_ROMAN
+#define FF_ROMAN 0x10
+#endif
+#ifndef FF_SWISS
+#define FF_SWISS 0x20
+#endif
+#ifndef FF_MODERN
+#define FF_MODERN 0x30
+#endif
+#ifndef TECHNOLOGY
+#define TECHNOLOGY 2
+#endif
+#ifndef HORZSIZE
+#define HORZSIZE 4
+#endif
+#ifndef VERTSIZE
+#define VERTSIZE 6
+#endif
+#ifndef PLANES
+#define PLANES 14
+#endif
+#ifndef NUMCOLORS
+#define NUMCOLORS 24
+#endif
+#ifndef DT_RASDISPLAY
+#define DT_RASDISPLAY 1
+#endif
+#ifndef DIB_PAL_COLORS
+#define DIB_PAL_COLORS 1
+#endif
+#ifndef SRCPAINT
+#define SRCPAINT 0x00EE0086u
+#endif
+#ifndef SRCAND
+#define SRCAND 0x008800C6u
+#endif
+#ifndef SRCINVERT
+#define SRCINVERT 0x00660046u
+#endif
+#ifndef NOTSRCCOPY
+#define NOTSRCCOPY 0x00330008u
+#endif
+#ifndef DSTINVERT
+#define DSTINVERT 0x00550009u
+#endif
+#ifndef PATCOPY
+#define PATCOPY 0x00F00021u
+#endif
+#ifndef BLACKNESS
+#define BLACKNESS 0x00000042u
+#endif
+#ifndef WHITENESS
+#define WHITENESS 0x00FF0062u
+#endif
+
 namespace sim {
 namespace {
 
-#define ERROR_BUSY 170
-#define BS_SOLID 0
-#define BS_NULL 1
-#define PS_SOLID 0
-#define PS_NULL 5
-#define OEM_CHARSET 255
-#define FIXED_PITCH 1
-#define VARIABLE_PITCH 2
-#define FF_ROMAN 0x10
-#define FF_SWISS 0x20
-#define FF_MODERN 0x30
-#define TECHNOLOGY 2
-#define HORZSIZE 4
-#define VERTSIZE 6
-#define PLANES 14
-#define NUMCOLORS 24
-#define DT_RASDISPLAY 1
-#define DIB_PAL_COLORS 1
-#define SRCPAINT 0x00EE0086u
-#define SRCAND 0x008800C6u
-#define SRCINVERT 0x00660046u
-#define NOTSRCCOPY 0x00330008u
-#define DSTINVERT 0x00550009u
-#define PATCOPY 0x00F00021u
-#define BLACKNESS 0x00000042u
-#define WHITENESS 0x00FF0062u
 
 // Handles are tagged numbers: the kind in the top byte, a serial number below;
 // stock objects use serial numbers from 0xFF0000 on.

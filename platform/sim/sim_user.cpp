@@ -29,27 +29,65 @@
 #include <new>
 #include <strings.h>
 
+// Win32 names this part needs beyond the shared header (which may come to define them).
+#ifndef ERROR_CLASS_DOES_NOT_EXIST
+#define ERROR_CLASS_DOES_NOT_EXIST 1411
+#endif
+#ifndef ERROR_CLASS_HAS_WINDOWS
+#define ERROR_CLASS_HAS_WINDOWS 1412
+#endif
+#ifndef ERROR_INVALID_INDEX
+#define ERROR_INVALID_INDEX 1413
+#endif
+#ifndef ERROR_RESOURCE_TYPE_NOT_FOUND
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813
+#endif
+#ifndef ERROR_RESOURCE_NAME_NOT_FOUND
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814
+#endif
+#ifndef ERROR_NOT_ENOUGH_QUOTA
+#define ERROR_NOT_ENOUGH_QUOTA 1816
+#endif
+#ifndef WS_CHILD
+#define WS_CHILD 0x40000000u
+#endif
+#ifndef WS_MINIMIZE
+#define WS_MINIMIZE 0x20000000u
+#endif
+#ifndef WS_CLIPSIBLINGS
+#define WS_CLIPSIBLINGS 0x04000000u
+#endif
+#ifndef WS_THICKFRAME
+#define WS_THICKFRAME 0x00040000u
+#endif
+#ifndef WS_EX_DLGMODALFRAME
+#define WS_EX_DLGMODALFRAME 0x00000001u
+#endif
+#ifndef WS_EX_WINDOWEDGE
+#define WS_EX_WINDOWEDGE 0x00000100u
+#endif
+#ifndef SIZE_RESTORED
+#define SIZE_RESTORED 0
+#endif
+#ifndef SIZE_MINIMIZED
+#define SIZE_MINIMIZED 1
+#endif
+#ifndef WM_SYSKEYDOWN
+#define WM_SYSKEYDOWN 0x0104
+#endif
+#ifndef WM_KEYUP
+#define WM_KEYUP 0x0101
+#endif
+#ifndef WM_SYSKEYUP
+#define WM_SYSKEYUP 0x0105
+#endif
+#ifndef CW_USEDEFAULT
+#define CW_USEDEFAULT ((int)0x80000000)
+#endif
+
 namespace sim {
 namespace {
 
-#define ERROR_CLASS_DOES_NOT_EXIST 1411
-#define ERROR_CLASS_HAS_WINDOWS 1412
-#define ERROR_INVALID_INDEX 1413
-#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813
-#define ERROR_RESOURCE_NAME_NOT_FOUND 1814
-#define ERROR_NOT_ENOUGH_QUOTA 1816
-#define WS_CHILD 0x40000000u
-#define WS_MINIMIZE 0x20000000u
-#define WS_CLIPSIBLINGS 0x04000000u
-#define WS_THICKFRAME 0x00040000u
-#define WS_EX_DLGMODALFRAME 0x00000001u
-#define WS_EX_WINDOWEDGE 0x00000100u
-#define SIZE_RESTORED 0
-#define SIZE_MINIMIZED 1
-#define WM_SYSKEYDOWN 0x0104
-#define WM_KEYUP 0x0101
-#define WM_SYSKEYUP 0x0105
-#define CW_USEDEFAULT ((int)0x80000000)
 
 // Handles are tagged numbers: the kind in the top byte, a serial number below.
 const uintptr_t kWindowTag = 0x01;
