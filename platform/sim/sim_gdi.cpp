@@ -32,9 +32,6 @@
 #include <strings.h>
 
 // Win32 names this part needs beyond the shared header (which may come to define them).
-#ifndef ERROR_BUSY
-#define ERROR_BUSY 170
-#endif
 #ifndef BS_SOLID
 #define BS_SOLID 0
 #endif
@@ -113,7 +110,6 @@
 
 namespace sim {
 namespace {
-
 
 // Handles are tagged numbers: the kind in the top byte, a serial number below;
 // stock objects use serial numbers from 0xFF0000 on.
@@ -437,21 +433,21 @@ bool brushColour(HBRUSH brush, bool *paints, COLORREF *colour) {
 }
 
 std::string rectText(const RECT *r) {
-    if (!r) return "NULL";
+    if (!r) return "(null)";
     char text[80];
     snprintf(text, sizeof text, "{%d, %d, %d, %d}", r->left, r->top, r->right, r->bottom);
     return text;
 }
 
-// Text for the journal: quoted, other than printable ASCII as \xNN, long
-// texts cut.
-std::string quoted(const char *text, int count) {
-    if (!text) return "NULL";
-    std::string out = "\"";
+// Text as journal entries show it: printable ASCII as it is, other bytes as
+// \xNN, long texts cut; "(null)" for none.
+std::string shownText(const char *text, int count) {
+    if (!text) return "(null)";
+    std::string out;
     int shown = std::min(count, 48);
     for (int i = 0; i < shown; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
             out += static_cast<char>(c);
         } else {
             char escape[8];
@@ -459,7 +455,7 @@ std::string quoted(const char *text, int count) {
             out += escape;
         }
     }
-    out += count > shown ? "\"..." : "\"";
+    if (count > shown) out += "...";
     return out;
 }
 
@@ -825,10 +821,9 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
         return FALSE;
     }
     if (o->stock) return TRUE; // stock objects are never deleted
-    if (sim::isSelected(object)) {
-        SetLastError(ERROR_BUSY); // still selected into a context
-        return FALSE;
-    }
+    // Still selected into a context: refused, with no error of its own, as
+    // Windows refuses it.
+    if (sim::isSelected(object)) return FALSE;
     sim::gdi().objects.erase(sim::key(object));
     return TRUE;
 }
@@ -921,7 +916,7 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 }
 
 int WINAPI GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
-    if (enter("GetObjectA", "%p, %d, %s", object, size, buffer ? "buffer" : "NULL")) return 0;
+    if (enter("GetObjectA", "%p, %d, %s", object, size, buffer ? "buffer" : "(null)")) return 0;
     sim::Object *o = findObject(object);
     if (!o) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -986,11 +981,11 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
                          DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
                          DWORD outPrecision, DWORD clipPrecision, DWORD quality,
                          DWORD pitchAndFamily, LPCSTR faceName) {
-    if (enter(
-            "CreateFontA", "%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, %u, %u, 0x%02X, %s", height,
-            width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
-            outPrecision, clipPrecision, quality, pitchAndFamily,
-            sim::quoted(faceName, faceName ? static_cast<int>(strnlen(faceName, 64)) : 0).c_str()))
+    if (enter("CreateFontA", "%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, %u, %u, 0x%02X, %s", height,
+              width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
+              outPrecision, clipPrecision, quality, pitchAndFamily,
+              sim::shownText(faceName, faceName ? static_cast<int>(strnlen(faceName, 64)) : 0)
+                  .c_str()))
         return nullptr;
     sim::Object o = sim::Object();
     o.kind = sim::Kind::Font;
@@ -1018,7 +1013,7 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
 
 int WINAPI GetTextFaceA(HDC dc, int size, LPSTR faceName) {
     if (enter("GetTextFaceA", "%p, %d, %s", static_cast<void *>(dc), size,
-              faceName ? "buffer" : "NULL"))
+              faceName ? "buffer" : "(null)"))
         return 0;
     sim::Dc *d = findDc(dc);
     if (!d) {
@@ -1083,7 +1078,7 @@ int WINAPI SetBkMode(HDC dc, int mode) {
 BOOL WINAPI GetTextExtentExPointA(HDC dc, LPCSTR text, int count, int maxExtent, LPINT fit,
                                   LPINT extents, LPSIZE size) {
     if (enter("GetTextExtentExPointA", "%p, %s, %d, %d", static_cast<void *>(dc),
-              sim::quoted(text, count).c_str(), count, maxExtent))
+              sim::shownText(text, count).c_str(), count, maxExtent))
         return FALSE;
     sim::Dc *d = findDc(dc);
     if (!d) {
@@ -1117,7 +1112,7 @@ BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT *rect, LP
                         UINT count, const INT *dx) {
     if (enter("ExtTextOutA", "%p, %d, %d, 0x%X, %s, %s, %u", static_cast<void *>(dc), x, y, options,
               sim::rectText(rect).c_str(),
-              sim::quoted(text, static_cast<int>(std::min<UINT>(count, 0x7FFFFFFF))).c_str(),
+              sim::shownText(text, static_cast<int>(std::min<UINT>(count, 0x7FFFFFFF))).c_str(),
               count))
         return FALSE;
     sim::Target t;
@@ -1209,7 +1204,7 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
 int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO info,
                      UINT usage) {
     if (enter("GetDIBits", "%p, %p, %u, %u, %s, %u", static_cast<void *>(dc),
-              static_cast<void *>(bitmap), start, lines, bits ? "bits" : "NULL", usage))
+              static_cast<void *>(bitmap), start, lines, bits ? "bits" : "(null)", usage))
         return 0;
     sim::Object *o = findObject(bitmap, sim::Kind::Bitmap);
     if (!findDc(dc) || !o) {

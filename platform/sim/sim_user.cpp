@@ -88,7 +88,6 @@
 namespace sim {
 namespace {
 
-
 // Handles are tagged numbers: the kind in the top byte, a serial number below.
 const uintptr_t kWindowTag = 0x01;
 const uintptr_t kIconTag = 0x02;
@@ -190,15 +189,16 @@ bool isAtom(LPCSTR name) {
     return (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
 }
 
+// A name as journal entries show it: the text, "#n" for an atom, "(null)".
 std::string nameText(LPCSTR name) {
-    if (!name) return "NULL";
+    if (!name) return "(null)";
     char text[64];
     if (isAtom(name)) {
         snprintf(text, sizeof text, "#%u",
                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(name)));
         return text;
     }
-    return "\"" + std::string(name) + "\"";
+    return name;
 }
 
 // The class a name means for a module, as Windows finds it: a null module
@@ -475,7 +475,7 @@ using sim::user;
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass) {
     if (enter("RegisterClassExA", "%s",
-              windowClass ? sim::nameText(windowClass->lpszClassName).c_str() : "NULL"))
+              windowClass ? sim::nameText(windowClass->lpszClassName).c_str() : "(null)"))
         return 0;
     if (!windowClass || windowClass->cbSize != sizeof(WNDCLASSEXA) || !windowClass->lpszClassName ||
         sim::isAtom(windowClass->lpszClassName) || !*windowClass->lpszClassName ||
@@ -547,7 +547,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
     std::string title = windowName && !sim::isAtom(windowName) ? windowName : "";
-    if (enter("CreateWindowExA", "0x%X, %s, \"%s\", 0x%08X, %d, %d, %d, %d, %p", exStyle,
+    if (enter("CreateWindowExA", "0x%X, %s, %s, 0x%08X, %d, %d, %d, %d, %p", exStyle,
               sim::nameText(className).c_str(), title.c_str(), style, x, y, width, height,
               static_cast<void *>(parent)))
         return nullptr;
@@ -763,7 +763,7 @@ BOOL WINAPI TranslateMessage(const MSG *message) {
               message ? sim::messageText(message->hwnd, message->message, message->wParam,
                                          message->lParam)
                             .c_str()
-                      : "NULL"))
+                      : "(null)"))
         return FALSE;
     if (!message) return FALSE;
     switch (message->message) {
@@ -794,7 +794,7 @@ LRESULT WINAPI DispatchMessageA(const MSG *message) {
               message ? sim::messageText(message->hwnd, message->message, message->wParam,
                                          message->lParam)
                             .c_str()
-                      : "NULL"))
+                      : "(null)"))
         return 0;
     if (!message || !message->hwnd) return 0; // thread messages go to no window
     if (!findWindow(message->hwnd)) {
@@ -921,7 +921,7 @@ int WINAPI GetSystemMetrics(int index) {
 }
 
 BOOL WINAPI InvalidateRect(HWND window, const RECT *rect, BOOL erase) {
-    char area[80] = "NULL";
+    char area[80] = "(null)";
     if (rect)
         snprintf(area, sizeof area, "{%d, %d, %d, %d}", rect->left, rect->top, rect->right,
                  rect->bottom);
