@@ -80,7 +80,9 @@ const char *LogLastError(const char *prefix) {
     DWORD length =
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), SystemText, sizeof SystemText, NULL);
-    if (length == 0) snprintf(SystemText, sizeof SystemText, "system error %lu", (unsigned long)code);
+    if (length == 0)
+        snprintf(SystemText, sizeof SystemText, code > 0xFFFF ? "system error 0x%08lX" : "system error %lu",
+                 static_cast<unsigned long>(code));
     snprintf(ComposedError, sizeof ComposedError, "%s : %s", prefix ? prefix : "", SystemText);
     WriteLog("Error", ComposedError);
     return ComposedError;

@@ -50,8 +50,12 @@ void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *he
     CloseHandle(file);
 
     // From here the block belongs to the stream, which frees it when released.
+    // These two report through their result, not the thread's last error:
+    // make the result the error that the log explains.
     IStream *stream = NULL;
-    if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
+    HRESULT result = CreateStreamOnHGlobal(block, TRUE, &stream);
+    if (result != S_OK) {
+        SetLastError(static_cast<DWORD>(result));
         LogLastError("LoadPicture CreateStreamOnHGlobal failed");
         GlobalFree(block);
         return;
@@ -60,8 +64,10 @@ void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *he
         (*picture)->Release();
         *picture = NULL;
     }
-    if (OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                       reinterpret_cast<void **>(picture)) != S_OK) {
+    result = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                            reinterpret_cast<void **>(picture));
+    if (result != S_OK) {
+        SetLastError(static_cast<DWORD>(result));
         LogLastError("LoadPicture CreateStreamOnHGlobal failed");
         if (*picture) { // a failed decoder should leave none; never hold a half-made one
             (*picture)->Release();

@@ -5,6 +5,7 @@
 #include "log/log.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -33,15 +34,16 @@ TEST_F(EntryPoints, InitLogsArgumentsAndStartsTheDisplay) {
     char ok = 7;
     char *name = DISPLAYDLL_Init(0x114, 2, params, &ok);
     EXPECT_EQ(name, DISPLAYDLL_DriverName());
-    EXPECT_EQ(ok, 0) << "no window yet";
+    EXPECT_EQ(ok, 1);
     EXPECT_STREQ(reinterpret_cast<char *>(TextRows[0]), "Tavlora Starting");
     std::vector<std::string> log = LogLines();
-    ASSERT_EQ(log.size(), 5u);
+    ASSERT_GE(log.size(), 5u);
     EXPECT_EQ(log[0], kSeparatorLine);
     EXPECT_EQ(log[1], "Log File opened for  Tavlora");
     EXPECT_EQ(log[2], kSeparatorLine);
     EXPECT_EQ(log[3], "Incoming x=20, y=2, params=COM1 fast, ok=7");
-    EXPECT_EQ(log[4], "Outgoing x=20, y=2, params=COM1 fast, ok=0");
+    EXPECT_EQ(log[4], "create_screen entered");
+    EXPECT_EQ(log.back(), "Outgoing x=20, y=2, params=COM1 fast, ok=1");
 }
 
 TEST_F(EntryPoints, ByteArgumentsUseTheirLowEightBits) {
@@ -69,9 +71,9 @@ TEST_F(EntryPoints, NullPointersAreHarmless) {
     DISPLAYDLL_CustomChar(12, nullptr);
     std::vector<std::string> log = LogLines();
     EXPECT_EQ(log[3], "Incoming x=1, y=2, params=, ok=0");
-    EXPECT_EQ(log[4], "Outgoing x=1, y=2, params=, ok=0");
-    EXPECT_EQ(log[5], "DISPLAYDLL_CustomChar chr=3, data=0,0,0,0,0,0,0,0");
-    EXPECT_EQ(log[6], "DISPLAYDLL_CustomChar chr=12, data=0,0,0,0,0,0,0,0");
+    EXPECT_NE(std::find(log.begin(), log.end(), "Outgoing x=1, y=2, params=, ok=0"), log.end());
+    EXPECT_EQ(log[log.size() - 2], "DISPLAYDLL_CustomChar chr=3, data=0,0,0,0,0,0,0,0");
+    EXPECT_EQ(log.back(), "DISPLAYDLL_CustomChar chr=12, data=0,0,0,0,0,0,0,0");
 }
 
 TEST_F(EntryPoints, LongParameterTextIsCutInTheLog) {
@@ -138,8 +140,10 @@ TEST_F(Log, LogLastErrorComposesTheSystemText) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     EXPECT_STREQ(LogLastError("LoadPicture CreateFile failed"),
                  "LoadPicture CreateFile failed : The system cannot find the file specified.\r\n");
-    SetLastError(987654);
-    EXPECT_STREQ(LogLastError("Odd"), "Odd : system error 987654");
+    SetLastError(9876);
+    EXPECT_STREQ(LogLastError("Odd"), "Odd : system error 9876");
+    SetLastError(0x800A01E1);
+    EXPECT_STREQ(LogLastError("Odd"), "Odd : system error 0x800A01E1");
     std::string text = ReadFile("logs/Tavlora.log");
     EXPECT_NE(text.find(" Error LoadPicture CreateFile failed : The system cannot find the file "
                         "specified.\r\n\n"),
@@ -152,9 +156,9 @@ TEST_F(Log, HostCallBeforeInitOpensTheLogWithoutHeader) {
     char ok = 0;
     DISPLAYDLL_Init(0, 0, nullptr, &ok);
     std::vector<std::string> log = LogLines();
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0], "Incoming x=0, y=0, params=, ok=0");
-    EXPECT_EQ(log[1], "Outgoing x=0, y=0, params=, ok=0");
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0], "Incoming x=0, y=0, params=, ok=0") << "no header";
+    EXPECT_EQ(log.back(), "Outgoing x=0, y=0, params=, ok=1");
 }
 
 TEST_F(Log, ALogThatCannotOpenDropsItsLines) {
