@@ -31,8 +31,10 @@ bool ReadConfigNumber(const char *text, int32_t *value) {
     for (; *p >= '0' && *p <= '9'; ++p) {
         if (magnitude <= INT32_MAX) magnitude = magnitude * 10 + (*p - '0');
     }
-    if (negative) *value = magnitude > 2147483648LL ? INT32_MIN : static_cast<int32_t>(-magnitude);
-    else *value = magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
+    if (negative)
+        *value = magnitude > 2147483648LL ? INT32_MIN : static_cast<int32_t>(-magnitude);
+    else
+        *value = magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
     return true;
 }
 
@@ -82,30 +84,39 @@ static ConfigLineStatus ParseRowLine(const char *line) {
     if (key[0] == 'X' || key[0] == 'Y') {
         // Any one character may stand between the letter and the value.
         int32_t &field = key[0] == 'X' ? row.X : row.Y;
-        ConfigLineStatus status =
-            key[1] != 0 ? ReadNumber(key + 2, &field) : ConfigNoNumber;
+        ConfigLineStatus status = key[1] != 0 ? ReadNumber(key + 2, &field) : ConfigNoNumber;
         char detail[16];
         snprintf(detail, sizeof detail, "%d", field);
         WriteLog(key[0] == 'X' ? "x=" : "y=", detail);
         return status;
     }
 
-    static const char *const kRowKeys[] = {"FontType=",    "FontHeight=", "FontWidth=",
-                                           "FontColor=",   "FontBkColor=", "FontBold=",
-                                           "FontItalics=", "FontUnderline=", "FontName="};
+    static const char *const kRowKeys[] = {
+        "FontType=", "FontHeight=",  "FontWidth=",     "FontColor=", "FontBkColor=",
+        "FontBold=", "FontItalics=", "FontUnderline=", "FontName="};
     for (int k = 0; k < 9; ++k) {
         if (!StartsWith(key, kRowKeys[k])) continue;
         const char *value = key + strlen(kRowKeys[k]);
         switch (k) {
-        case 0: return ReadNumber(value, &row.FontType);
-        case 1: return ReadNumber(value, &row.FontHeight);
-        case 2: return ReadNumber(value, &row.FontWidth);
-        case 3: return ReadColour(value, row.FontColor, "Text Color");
-        case 4: return ReadColour(value, row.FontBkColor, "Text Background Color");
-        case 5: return ReadNumber(value, &row.FontBold);
-        case 6: return ReadCode(value, &row.FontItalics, 2);
-        case 7: return ReadCode(value, &row.FontUnderline, 3);
-        default: CopyText(row.FontName, sizeof row.FontName, value); return ConfigApplied;
+        case 0:
+            return ReadNumber(value, &row.FontType);
+        case 1:
+            return ReadNumber(value, &row.FontHeight);
+        case 2:
+            return ReadNumber(value, &row.FontWidth);
+        case 3:
+            return ReadColour(value, row.FontColor, "Text Color");
+        case 4:
+            return ReadColour(value, row.FontBkColor, "Text Background Color");
+        case 5:
+            return ReadNumber(value, &row.FontBold);
+        case 6:
+            return ReadCode(value, &row.FontItalics, 2);
+        case 7:
+            return ReadCode(value, &row.FontUnderline, 3);
+        default:
+            CopyText(row.FontName, sizeof row.FontName, value);
+            return ConfigApplied;
         }
     }
     return ConfigNoKey;
@@ -114,11 +125,11 @@ static ConfigLineStatus ParseRowLine(const char *line) {
 ConfigLineStatus ParseConfigLine(const char *line) {
     if (!line) return ConfigNoKey;
     ScreenSettingsRecord &s = ScreenSettings;
-    static const char *const kKeys[] = {"X=",      "Y=",          "Width=",
-                                        "Height=", "DontShowWindow=", "Record=",
-                                        "RecordFile=", "RecordInterval="};
-    int32_t *const fields[] = {&s.X,      &s.Y,      &s.Width, &s.Height, &s.DontShowWindow,
-                               &s.Record, NULL,      &s.RecordInterval};
+    static const char *const kKeys[] = {
+        "X=",      "Y=",          "Width=",         "Height=", "DontShowWindow=",
+        "Record=", "RecordFile=", "RecordInterval="};
+    int32_t *const fields[] = {&s.X,      &s.Y, &s.Width,         &s.Height, &s.DontShowWindow,
+                               &s.Record, NULL, &s.RecordInterval};
     for (int k = 0; k < 8; ++k) {
         if (!StartsWith(line, kKeys[k])) continue;
         const char *value = line + strlen(kKeys[k]);
@@ -140,8 +151,10 @@ static bool ReadLine(FILE *file, char line[kLineBuffer], bool *cut) {
     int length = 0, c;
     *cut = false;
     while ((c = fgetc(file)) != EOF && c != '\n') {
-        if (length < kLineBuffer - 1) line[length++] = static_cast<char>(c);
-        else *cut = true;
+        if (length < kLineBuffer - 1)
+            line[length++] = static_cast<char>(c);
+        else
+            *cut = true;
     }
     if (c == EOF && length == 0 && !*cut) return false;
     if (length > 0 && line[length - 1] == '\r' && !*cut) --length;
@@ -157,8 +170,10 @@ bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context
     for (int number = 1; ReadLine(file, line, &cut); ++number) {
         ConfigLineKind kind = ConfigLineParsed;
         ConfigLineStatus status = ConfigApplied;
-        if (line[0] == 0) kind = ConfigLineEmpty;
-        else if (line[0] == '/') kind = ConfigLineComment;
+        if (line[0] == 0)
+            kind = ConfigLineEmpty;
+        else if (line[0] == '/')
+            kind = ConfigLineComment;
         else if (StartsWith(line, "Debug=")) {
             kind = ConfigLineDebug;
             status = ReadNumber(line + 6, &DebugLevel);

@@ -6,8 +6,7 @@ unsigned char TextRows[kRows][kColumns + 1] = {{' '}, {' '}, {' '}, {' '}};
 unsigned char ShadowRows[kRows][kColumns + 1] = {{' '}, {' '}, {' '}, {' '}};
 CursorPosition Cursor = {0, 0};
 unsigned char GlyphStore[kGlyphSlots][8] = {
-    {0}, {0}, {0}, {0}, {0}, {0}, {0}, {0}, {0},
-    {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+    {0}, {0}, {0}, {0}, {0}, {0}, {0}, {0}, {0}, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
 };
 
 static const char kStartupText[] = "Tavlora Starting";

@@ -15,11 +15,14 @@ static char DriverNameText[29];
 static char UsageText[] = "No parameters required - see Tavlora.cfg";
 static char DefaultParametersText[] = " ";
 
-static unsigned LowByte(UINT value) { return value & 0xFF; }
+static unsigned LowByte(UINT value) {
+    return value & 0xFF;
+}
 
 // The "Incoming"/"Outgoing" detail. The parameter text has no bound from the
 // host, so only its first 512 characters are logged.
-static void LogStart(const char *event, unsigned x, unsigned y, const char *params, const char *ok) {
+static void LogStart(const char *event, unsigned x, unsigned y, const char *params,
+                     const char *ok) {
     char detail[640];
     snprintf(detail, sizeof detail, "x=%u, y=%u, params=%.512s, ok=%u", x, y, params ? params : "",
              ok ? static_cast<unsigned char>(*ok) : 0u);
@@ -84,8 +87,12 @@ char *WINAPI DISPLAYDLL_DriverName() {
     return DriverNameText;
 }
 
-char *WINAPI DISPLAYDLL_Usage() { return UsageText; }
+char *WINAPI DISPLAYDLL_Usage() {
+    return UsageText;
+}
 
-char *WINAPI DISPLAYDLL_DefaultParameters() { return DefaultParametersText; }
+char *WINAPI DISPLAYDLL_DefaultParameters() {
+    return DefaultParametersText;
+}
 
 } // extern "C"

@@ -77,11 +77,12 @@ void WriteLog(const char *event, const char *detail) {
 const char *LogLastError(const char *prefix) {
     DWORD code = GetLastError();
     SystemText[0] = 0;
-    DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
-                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), SystemText, sizeof SystemText, NULL);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                                  code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), SystemText,
+                                  sizeof SystemText, NULL);
     if (length == 0)
-        snprintf(SystemText, sizeof SystemText, code > 0xFFFF ? "system error 0x%08lX" : "system error %lu",
+        snprintf(SystemText, sizeof SystemText,
+                 code > 0xFFFF ? "system error 0x%08lX" : "system error %lu",
                  static_cast<unsigned long>(code));
     snprintf(ComposedError, sizeof ComposedError, "%s : %s", prefix ? prefix : "", SystemText);
     WriteLog("Error", ComposedError);

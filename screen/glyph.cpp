@@ -20,8 +20,8 @@ void DrawGlyph(int row, unsigned char slot, HDC target) {
     const int32_t blockHeight = h / 10 + 1;
     const unsigned char *glyph = GlyphStore[slot < kGlyphSlots ? slot : 0];
 
-    HBRUSH brush = CreateSolidBrush(RGB(layout.FontColor[0] & 0xFF, layout.FontColor[1] & 0xFF,
-                                        layout.FontColor[2] & 0xFF));
+    HBRUSH brush = CreateSolidBrush(
+        RGB(layout.FontColor[0] & 0xFF, layout.FontColor[1] & 0xFF, layout.FontColor[2] & 0xFF));
     int64_t lineSum = 0; // r x H
     for (int r = 0; r < 8; ++r, lineSum += h) {
         int64_t top = static_cast<int64_t>(y) + h / 10 + static_cast<int32_t>(Clamp(lineSum) / 10);

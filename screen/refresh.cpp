@@ -19,7 +19,9 @@ static LONG VirtualScreenBounds[4]; // left, top, right, bottom
 static bool ClockStarted;
 static ULONGLONG LastCaptureTime;
 
-void MarkDisplayDirty() { DirtyFlag = 1; }
+void MarkDisplayDirty() {
+    DirtyFlag = 1;
+}
 
 static void DetectTextChanges() {
     for (int r = 0; r < kRows; ++r) {
@@ -80,8 +82,7 @@ static bool Repaint(int32_t width, int32_t height) {
 
     EndPaint(DisplayWindow, &paint);
     // Every repaint shows the window again, restored if it was minimised.
-    if (ScreenSettings.DontShowWindow == 0)
-        ShowWindow(DisplayWindow, SW_RESTORE);
+    if (ScreenSettings.DontShowWindow == 0) ShowWindow(DisplayWindow, SW_RESTORE);
     return true;
 }
 

@@ -99,6 +99,5 @@ HFONT MakeRowFont(int weight, int italicCode, int underlineCode, int height, int
     return CreateFontA(height, width, FontScratch.lfEscapement, FontScratch.lfOrientation, weight,
                        italic, underline, FontScratch.lfStrikeOut, FontScratch.lfCharSet,
                        FontScratch.lfOutPrecision, FontScratch.lfClipPrecision,
-                       FontScratch.lfQuality, FontScratch.lfPitchAndFamily,
-                       FontScratch.lfFaceName);
+                       FontScratch.lfQuality, FontScratch.lfPitchAndFamily, FontScratch.lfFaceName);
 }

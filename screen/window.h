@@ -5,8 +5,8 @@
 
 #include <stdint.h>
 
-extern HWND DisplayWindow;     // null until a creation succeeds
-extern int32_t WindowCreated;  // 1 from the first successful creation on
+extern HWND DisplayWindow;    // null until a creation succeeds
+extern int32_t WindowCreated; // 1 from the first successful creation on
 
 // Creates the window at the configured rectangle (once); 1 when it exists.
 int create_screen();
