@@ -57,6 +57,22 @@ TEST_F(HostDriving, LogShowsHeaderAndStartLines) {
     EXPECT_EQ(log[out + 3], "**** Done Called **** Closing");
 }
 
+TEST_F(HostDriving, ConfigurationIsReadFromTheCurrentFolderAndLoggedInOrder) {
+    WriteConfig("// sample\r\nDebug=1\r\nLine1X=12\r\nLine1Y=7\r\nLine2FontColor=255 255 0\r\n"
+                "Line2FontBkColor=1 2\r\nWidth=200\r\nHeight=100\r\nLine3Y=44");
+    HostRun run = RunHost("\"init 0 0\"");
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    std::vector<std::string> log = LogLines();
+    ASSERT_GE(log.size(), 9u) << ReadFile("logs\\Tavlora.log");
+    EXPECT_EQ(log[1], "Log File opened for  Tavlora");
+    EXPECT_EQ(log[3], "x= 12");
+    EXPECT_EQ(log[4], "y= 7");
+    EXPECT_EQ(log[5], "Text Color 255 255 0");
+    EXPECT_EQ(log[6], "Text Background Color 1 2 0");
+    EXPECT_EQ(log[7], "y= 44") << "the last line keeps its last character";
+    EXPECT_EQ(log[8].substr(0, 8), "Incoming");
+}
+
 TEST_F(HostDriving, DebugZeroLeavesAnEmptyLog) {
     WriteConfig("// nothing but a comment\n");
     HostRun run = RunHost("\"init 0 0\" \"write x\"");
