@@ -17,6 +17,11 @@ void DriverTest::SetUp() {
 }
 
 void DriverTest::TearDown() {
+    // Whatever a test drew or captured, the driver gave every object back.
+    if (!leaksAllowed_) {
+        EXPECT_EQ(sim::live_gdi_objects(), 0) << "GDI objects left alive";
+        EXPECT_EQ(sim::live_dcs(), 0) << "device contexts left alive";
+    }
     if (chdir(previous_.c_str()) != 0) return;
     if (!HasFailure()) std::system(("rm -rf '" + folder_ + "'").c_str());
     else printf("test folder kept: %s\n", folder_.c_str());
