@@ -63,6 +63,12 @@ void OpenLog() {
     WriteLog(kSeparator, kSeparator);
 }
 
+void KeepLogClosed() {
+    LogOpened = true;
+    if (LogStream) fclose(LogStream);
+    LogStream = NULL;
+}
+
 void WriteLog(const char *event, const char *detail) {
     OpenLog();
     if (DebugLevel == 0 || !LogStream) return;

@@ -8,6 +8,12 @@ const char *ModuleBaseName();
 // Opens the log on its first call in the process; later calls do nothing.
 void OpenLog();
 
+// Keeps the log closed for the rest of the process: later WriteLog calls
+// create no folder or file and write nothing. The driver never calls it;
+// the host's configuration check does, so reading a file with "Debug=1"
+// leaves no trace beside it.
+void KeepLogClosed();
+
 // One timestamped, flushed line "event detail", when DebugLevel is non-zero.
 void WriteLog(const char *event, const char *detail);
 
