@@ -1,5 +1,6 @@
 #include "script.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -29,6 +30,21 @@ bool DecodeEscapes(const std::string &in, std::string *out) {
         }
     }
     return true;
+}
+
+std::string ShowText(const char *text) {
+    if (!text) return "(null)";
+    std::string out = "\"";
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
+        if (*p == '\\' || *p == '"' || *p < 32 || *p > 126) {
+            char hex[8];
+            snprintf(hex, sizeof hex, "\\x%02X", *p);
+            out += hex;
+        } else {
+            out += static_cast<char>(*p);
+        }
+    }
+    return out + "\"";
 }
 
 static bool ReadNumbers(std::istringstream &in, size_t count, ScriptCommand *command,
