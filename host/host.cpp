@@ -1,7 +1,10 @@
 // tavlora-host: a stand-in for the host application. It loads a display
 // driver library by file name, resolves the nine entry points (by plain or
 // by decorated name) and runs a script of calls, printing what each returns.
+// With --check FILE it loads no driver and reports how the driver reads a
+// configuration file (host/check.h).
 #include "driver/tavlora.h"
+#include "host/check.h"
 #include "host/script.h"
 #include "platform/platform.h"
 
@@ -68,24 +71,8 @@ __attribute__((format(printf, 1, 2))) void Say(const char *format, ...) {
     va_end(args);
 }
 
-// Printable form of a text: bytes outside 32..126 as \xNN.
-std::string Show(const char *text) {
-    if (!text) return "(null)";
-    std::string out = "\"";
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        char hex[8];
-        if (*p == '\\' || *p == '"' || *p < 32 || *p > 126) {
-            snprintf(hex, sizeof hex, "\\x%02X", *p);
-            out += hex;
-        } else {
-            out += static_cast<char>(*p);
-        }
-    }
-    return out + "\"";
-}
-
 void PrintText(const char *verb, const char *text) {
-    Say("%s -> %p %s\n", verb, static_cast<const void *>(text), Show(text).c_str());
+    Say("%s -> %p %s\n", verb, static_cast<const void *>(text), ShowText(text).c_str());
 }
 
 void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
@@ -97,12 +84,12 @@ void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
         bool null = v == "initnull";
         char *name = d.Init(static_cast<UINT>(n[0]), static_cast<UINT>(n[1]),
                             null ? nullptr : &params[0], null ? nullptr : &ok);
-        Say("%s %ld %ld -> %s, ok=%d\n", v.c_str(), n[0], n[1], Show(name).c_str(),
+        Say("%s %ld %ld -> %s, ok=%d\n", v.c_str(), n[0], n[1], ShowText(name).c_str(),
                null ? -1 : static_cast<unsigned char>(ok));
     } else if (v == "write" || v == "writenull") {
         std::string text = c.text;
         d.Write(v == "write" ? &text[0] : nullptr);
-        Say("%s %s\n", v.c_str(), v == "write" ? Show(text.c_str()).c_str() : "");
+        Say("%s %s\n", v.c_str(), v == "write" ? ShowText(text.c_str()).c_str() : "");
     } else if (v == "goto") {
         d.SetPosition(static_cast<UINT>(n[0]), static_cast<UINT>(n[1]));
         Say("goto %ld %ld\n", n[0], n[1]);
@@ -159,16 +146,27 @@ void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
 int Usage() {
     fprintf(stderr,
             "usage: tavlora-host [--dll FILE] [--decorated] [--ok N] [--script FILE] [COMMAND...]\n"
+            "       tavlora-host --check FILE.cfg\n"
             "  Loads the driver (default Tavlora.dll), then runs the script file and the\n"
             "  commands given as arguments, in that order. Commands: init X Y [PARAMS],\n"
             "  write TEXT, goto COLUMN ROW, char N B0..B7, index N, name, usage, defaults,\n"
-            "  pause MS, done, initnull X Y, writenull, charnull N.\n");
+            "  pause MS, done, initnull X Y, writenull, charnull N.\n"
+            "  --check reads a configuration file as the driver does and reports each\n"
+            "  line; exit status 0: all read, 1: lines ignored or partly read, 2: unreadable.\n");
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc >= 2 && strcmp(argv[1], "--check") == 0) {
+        if (argc != 3) return Usage();
+        std::string report;
+        CheckResult result = CheckConfig(argv[2], &report);
+        if (result == CheckUnreadable) fprintf(stderr, "tavlora-host: %s", report.c_str());
+        else fputs(report.c_str(), stdout);
+        return result;
+    }
     const char *dll = "Tavlora.dll";
     bool decorated = false;
     unsigned char okByte = 0;

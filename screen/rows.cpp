@@ -5,6 +5,7 @@
 #include "log/log.h"
 
 #include <cstring>
+#include <stdint.h>
 
 LOGFONTA FontScratch;
 
@@ -69,7 +70,9 @@ void DrawTextRun(int row, int first, int last, HDC surface) {
     SIZE size;
     GetTextExtentExPointA(surface, run, n, 1000, NULL, extents, &size);
     ExtTextOutA(surface, layout.X, layout.Y, option, NULL, run, static_cast<UINT>(n), NULL);
-    layout.X += extents[n - 1];
+    // A row configured at the far right stays there: the sum must not overflow.
+    int64_t next = static_cast<int64_t>(layout.X) + extents[n - 1];
+    layout.X = next > INT32_MAX ? INT32_MAX : static_cast<int32_t>(next);
     SelectObject(surface, previous);
     if (!DeleteObject(font)) LogLastError("Error from DeleteObject(hFont)");
 }
