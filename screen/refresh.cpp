@@ -61,7 +61,10 @@ static bool Repaint(int32_t width, int32_t height) {
 
     HDC surface = CreateCompatibleDC(PaintSurface);
     HBITMAP bitmap = CreateCompatibleBitmap(PaintSurface, width, height);
-    HGDIOBJ kept = SelectObject(surface, bitmap);
+    // A size below zero, or one too large for memory, gives no bitmap: say
+    // so here, rather than through the selection and deletion of none.
+    if (!bitmap) LogLastError("Error from CreateCompatibleBitmap");
+    HGDIOBJ kept = bitmap ? SelectObject(surface, bitmap) : NULL;
 
     if (ScreenPicture.picture)
         Render(surface, &ScreenPicture.picture, &windowRect, 0, 0, ScreenPicture.width,
@@ -72,13 +75,16 @@ static bool Repaint(int32_t width, int32_t height) {
 
     BitBlt(PaintSurface, 0, 0, width, height, surface, 0, 0, SRCCOPY);
 
-    HGDIOBJ returned = SelectObject(surface, kept);
-    if (!returned || returned == HGDI_ERROR) LogLastError("Error from SelectObject(hbm)");
-    bool bitmapDeleted = DeleteObject(bitmap) != 0;
-    if (!bitmapDeleted) LogLastError("Error from DeleteObject(hbm)");
+    bool bitmapDeleted = true;
+    if (bitmap) {
+        HGDIOBJ returned = SelectObject(surface, kept);
+        if (!returned || returned == HGDI_ERROR) LogLastError("Error from SelectObject(hbm)");
+        bitmapDeleted = DeleteObject(bitmap) != 0;
+        if (!bitmapDeleted) LogLastError("Error from DeleteObject(hbm)");
+    }
     if (!DeleteDC(surface)) LogLastError("Error from DeleteObject(mhdc)");
     // A bitmap still held by the surface can go once the surface is gone.
-    if (!bitmapDeleted && bitmap) DeleteObject(bitmap);
+    if (!bitmapDeleted) DeleteObject(bitmap);
 
     EndPaint(DisplayWindow, &paint);
     // Every repaint shows the window again, restored if it was minimised.

@@ -105,4 +105,61 @@ TEST_F(BadInput, RowsAtTheFarRightEdgeOfTheRangeStayThere) {
     ExpectDrawsCorrectly(RGB(0, 0, 0));
 }
 
+// Width and Height are taken as they are: the window of the first start
+// keeps that size, so what is checked afterwards is that repaints and
+// captures go on without error lines.
+struct WindowSize {
+    int width;
+    int height;
+};
+
+void PrintTo(const WindowSize &size, std::ostream *out) {
+    *out << size.width << " x " << size.height;
+}
+
+class BadWindowSize : public BadInput, public ::testing::WithParamInterface<WindowSize> {};
+
+TEST_P(BadWindowSize, CreatesTheWindowAndGoesOnRepaintingAndCapturing) {
+    const WindowSize size = GetParam();
+    char config[160];
+    snprintf(config, sizeof config,
+             "Debug=1\nWidth=%d\nHeight=%d\nRecord=1\nRecordInterval=-1\nRecordFile=cap.bmp\n",
+             size.width, size.height);
+    ASSERT_EQ(Start(config), 1);
+    ASSERT_NE(DisplayWindow, nullptr);
+    RECT client;
+    GetClientRect(DisplayWindow, &client);
+    EXPECT_EQ(client.right, size.width > 0 ? size.width : 0);
+    EXPECT_EQ(client.bottom, size.height > 0 ? size.height : 0);
+
+    sim::clear_journal();
+    WriteAt(1, 1, "Text\x01");
+    WriteAt(1, 2, "more");
+    EXPECT_EQ(sim::calls("BitBlt"), 2 + 2) << "two repaints, two captures";
+    // Below zero the repaint's bitmap cannot be made; that is the one error.
+    bool negative = size.width < 0 || size.height < 0;
+    EXPECT_EQ(LoggedStarting("Error Error from CreateCompatibleBitmap : "), negative ? 3 : 0);
+    EXPECT_EQ(LoggedStarting("Error "), negative ? 3 + 1 : 1) << "and the missing picture";
+    std::string capture = ReadFile("cap.bmp");
+    ASSERT_GE(capture.size(), 54u);
+    EXPECT_EQ(capture.substr(0, 2), "BM");
+
+    // A good configuration at the next start: the window keeps its size,
+    // the driver goes on without errors.
+    int errors = LoggedStarting("Error ");
+    ASSERT_EQ(Start(kGoodConfig), 1);
+    WriteAt(1, 1, "\x01");
+    EXPECT_EQ(LoggedStarting("Error "), errors);
+    ExpectDisplayMemoryIntact();
+}
+
+const WindowSize kBadSizes[] = {{0, 0},      {0, 100},  {200, 0},
+                                {-200, 100}, {200, -1}, {INT32_MIN, INT32_MIN}};
+std::string SizeName(const ::testing::TestParamInfo<WindowSize> &info) {
+    static const char *const names[] = {"Zero",          "ZeroWidth",      "ZeroHeight",
+                                        "NegativeWidth", "NegativeHeight", "Lowest"};
+    return names[info.index];
+}
+INSTANTIATE_TEST_SUITE_P(ZeroAndNegative, BadWindowSize, ::testing::ValuesIn(kBadSizes), SizeName);
+
 } // namespace
