@@ -145,15 +145,15 @@ ConfigLineStatus ParseConfigLine(const char *line) {
 
 // Reads one line of at most 127 characters into `line`; a longer line keeps
 // its first 127 characters and the rest is skipped. The line end (a line
-// feed, and a carriage return before it) is not part of the line. Returns
-// false at the end of the file.
+// feed, and a carriage return before it) is not part of the line, nor of
+// what is skipped. Returns false at the end of the file.
 static bool ReadLine(FILE *file, char line[kLineBuffer], bool *cut) {
     int length = 0, c;
     *cut = false;
     while ((c = fgetc(file)) != EOF && c != '\n') {
         if (length < kLineBuffer - 1)
             line[length++] = static_cast<char>(c);
-        else
+        else if (c != '\r')
             *cut = true;
     }
     if (c == EOF && length == 0 && !*cut) return false;
@@ -163,7 +163,9 @@ static bool ReadLine(FILE *file, char line[kLineBuffer], bool *cut) {
 }
 
 bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context) {
-    FILE *file = fopen(path, "r");
+    // Binary: in text mode the Windows library ends the file at its first
+    // Ctrl-Z byte. ReadLine takes care of carriage returns itself.
+    FILE *file = fopen(path, "rb");
     if (!file) return false;
     char line[kLineBuffer];
     bool cut;

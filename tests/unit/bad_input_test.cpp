@@ -161,6 +161,21 @@ TEST_F(BadInput, ConfigurationsOfGarbageAreReadAndTheNextGoodOneDraws) {
     }
 }
 
+TEST_F(BadInput, CtrlZIsAByteLikeAnyOtherAndLineEndsAreNoPartOfALine) {
+    // Read in text mode, a Windows build would end the file at the Ctrl-Z.
+    // A full line ending in CR LF is whole: its CR is no skipped character.
+    WriteConfig("RecordFile=" + std::string(116, 'r') + "\r\n\x1A\r\nY=3\r\n");
+    std::vector<bool> cut;
+    ConfigLineObserver observe = [](void *context, int, const char *, ConfigLineKind,
+                                    ConfigLineStatus, bool lineCut) {
+        static_cast<std::vector<bool> *>(context)->push_back(lineCut);
+    };
+    ASSERT_TRUE(ReadConfigFrom("displays/Tavlora.cfg", observe, &cut));
+    EXPECT_EQ(cut, (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(std::string(ScreenSettings.RecordFile), std::string(116, 'r'));
+    EXPECT_EQ(ScreenSettings.Y, 3);
+}
+
 TEST_F(BadInput, RowsAtTheFarRightEdgeOfTheRangeStayThere) {
     // Text and glyphs advance a row's X; at the largest X the sum stays there.
     ASSERT_EQ(Start("Debug=1\nWidth=200\nHeight=100\nLine1X=2147483647\nLine1FontWidth=16\n"

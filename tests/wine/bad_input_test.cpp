@@ -1,0 +1,103 @@
+// Bad files beside the real DLL under Wine: configurations of garbage,
+// broken and huge pictures, impossible window sizes, record files that
+// cannot be written. The host must run to its end, the log must say what
+// failed, and what the driver draws afterwards must show in its capture.
+#include "wine_support.h"
+
+#include <cstdio>
+#include <cstdint>
+
+namespace {
+
+// Appended to every configuration: row 1 shows a red glyph at (20, 10) in a
+// 16 x 20 cell, whose blocks cover (22, 12) to (32, 28) of the client area,
+// and every repaint is captured to cap.bmp.
+const char kGoodConfig[] = "Debug=1\nWidth=240\nHeight=140\nRecord=1\nRecordInterval=0\n"
+                           "RecordFile=cap.bmp\nLine1X=20\nLine1Y=10\nLine1FontHeight=20\n"
+                           "Line1FontWidth=16\nLine1FontColor=255 0 0\n";
+// Defines glyph 1 as a full block and shows it alone in row 1.
+const char kShowBlock[] = "\"init 0 0\" \"char 1 31 31 31 31 31 31 31 31\" \"pause 50\" "
+                          "\"goto 1 1\" \"write \\x01\"";
+const COLORREF kRed = RGB(255, 0, 0);
+
+class BadFiles : public HostFolder {
+  protected:
+    // Runs the host with kShowBlock; the capture must show the block, and
+    // around it `background`.
+    void ExpectShowsBlock(COLORREF background) {
+        HostRun run = RunHost(kShowBlock);
+        ASSERT_FALSE(run.timedOut);
+        ASSERT_EQ(run.exitCode, 0u) << run.output;
+        CaptureFile c = ReadCapture(ReadFile("cap.bmp"));
+        ASSERT_TRUE(c.valid) << run.output;
+        EXPECT_EQ(c.At(22, 12), kRed) << std::hex << c.At(22, 12);
+        EXPECT_EQ(c.At(32, 28), kRed) << std::hex << c.At(32, 28);
+        for (const POINT &p :
+             {POINT{21, 20}, POINT{33, 20}, POINT{27, 11}, POINT{27, 29}, POINT{150, 80}})
+            EXPECT_TRUE(Near(c.At(p.x, p.y), background, 8))
+                << p.x << "," << p.y << ": " << std::hex << c.At(p.x, p.y);
+    }
+    void Remove(const std::string &relative) {
+        SetFileAttributesA(Path(relative).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(Path(relative).c_str());
+    }
+    int Logged(const std::string &line) const {
+        int n = 0;
+        for (const std::string &l : LogLines()) n += l == line;
+        return n;
+    }
+    int LoggedStarting(const std::string &start) const {
+        int n = 0;
+        for (const std::string &l : LogLines()) n += l.compare(0, start.size(), start) == 0;
+        return n;
+    }
+    std::string TestData(const std::string &name) const {
+        std::string path = std::string(TAVLORA_SOURCE_DIR) + "/tests/data/" + name;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+        std::string bytes;
+        if (file == INVALID_HANDLE_VALUE) return bytes;
+        char buffer[65536];
+        DWORD got;
+        while (::ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
+            bytes.append(buffer, got);
+        CloseHandle(file);
+        return bytes;
+    }
+};
+
+// A repeatable stream of bytes, every value from 0 to 255 among them
+// (Ctrl-Z, 0x1A, included).
+std::string Garbage(size_t size) {
+    std::string bytes(size, '\0');
+    uint32_t state = 12345;
+    for (char &c : bytes) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 23);
+    }
+    return bytes;
+}
+
+TEST_F(BadFiles, ConfigurationsOfGarbageAreReadToTheirEnd) {
+    const char nul[] = "Line1X=\000300\nLine1\000Y=300\n\000Record=0\n\000\000\nWidth=9\000"
+                       "9\n";
+    const struct {
+        const char *what;
+        std::string text;
+    } cases[] = {
+        {"binary garbage", Garbage(64 * 1024)},
+        {"Ctrl-Z", "/ an editor of old ended its files so\n\x1A\n"},
+        {"NUL bytes", std::string(nul, sizeof nul - 1)},
+        {"one line of 1 MiB", "Line1Y=" + std::string(1 << 20, '7')},
+        {"a font name of 255 characters", "Line1FontName=" + std::string(255, 'F')},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Remove("cap.bmp");
+        // The good lines come after the bad ones: they must still be read.
+        WriteConfig(c.text + "\n" + kGoodConfig);
+        ExpectShowsBlock(RGB(0, 0, 0));
+    }
+}
+
+} // namespace
