@@ -53,8 +53,8 @@ class BadFiles : public HostFolder {
     }
     std::string TestData(const std::string &name) const {
         std::string path = std::string(TAVLORA_SOURCE_DIR) + "/tests/data/" + name;
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                                  OPEN_EXISTING, 0, NULL);
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
         std::string bytes;
         if (file == INVALID_HANDLE_VALUE) return bytes;
         char buffer[65536];
@@ -98,6 +98,104 @@ TEST_F(BadFiles, ConfigurationsOfGarbageAreReadToTheirEnd) {
         WriteConfig(c.text + "\n" + kGoodConfig);
         ExpectShowsBlock(RGB(0, 0, 0));
     }
+}
+
+// The picture is read once a process, when the window is made.
+TEST_F(BadFiles, PicturesThatCannotLoadAreLoggedAndTheRowsDrawOnBlack) {
+    const std::string corners = TestData("corners.jpg");
+    ASSERT_FALSE(corners.empty());
+    const struct {
+        const char *what;
+        std::string bytes;
+    } cases[] = {
+        {"empty", ""},
+        {"truncated", corners.substr(0, corners.size() / 2)},
+        {"not a JPEG", "GIF89a: not a JPEG"},
+    };
+    WriteConfig(kGoodConfig);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Remove("cap.bmp");
+        WriteFile("images\\Tavlora.jpg", c.bytes);
+        ExpectShowsBlock(RGB(0, 0, 0));
+        EXPECT_EQ(LoggedStarting("Error LoadPicture "), 1) << ReadFile("logs\\Tavlora.log");
+        EXPECT_EQ(Logged("Lost the Picture 1 So cant display it"), 1);
+    }
+}
+
+TEST_F(BadFiles, APictureOf4000By4000PixelsShowsItsTopLeftCorner) {
+    CopyTestData("flat-4000.jpg", "images\\Tavlora.jpg");
+    WriteConfig(kGoodConfig);
+    ExpectShowsBlock(RGB(0x90, 0x90, 0x90));
+    EXPECT_EQ(Logged("LoadPicture Appears to have loaded"), 1);
+    EXPECT_EQ(LoggedStarting("Error "), 0) << ReadFile("logs\\Tavlora.log");
+}
+
+// The window is made once, at the configured size: the checks are that the
+// host runs on, repaints go on and every write is still captured.
+TEST_F(BadFiles, WindowSizesOfZeroAndBelowRepaintAndCaptureOn) {
+    const int sizes[][2] = {{0, 0}, {0, 140}, {240, 0}, {-240, 140}, {240, -1}, {INT32_MIN, -5}};
+    for (const auto &size : sizes) {
+        char config[160];
+        snprintf(config, sizeof config,
+                 "Debug=1\nWidth=%d\nHeight=%d\nRecord=1\nRecordInterval=0\nRecordFile=cap.bmp\n",
+                 size[0], size[1]);
+        SCOPED_TRACE(config);
+        Remove("cap.bmp");
+        WriteConfig(config);
+        HostRun run = RunHost("\"init 0 0\" \"pause 50\" \"write one\" \"pause 50\" "
+                              "\"write \\x01two\" window");
+        ASSERT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 0u) << run.output;
+        EXPECT_NE(run.output.find("window found=1"), std::string::npos) << run.output;
+        EXPECT_EQ(LoggedStarting("Lost the Picture So cant display it"), 3) << "three repaints";
+        EXPECT_EQ(LoggedStarting("Capture cap.bmp"), 2) << "two captures";
+        EXPECT_TRUE(ReadCapture(ReadFile("cap.bmp")).valid);
+        // The one error a size may bring is the repaint's bitmap.
+        int errors = LoggedStarting("Error ");
+        int expected = 1 + LoggedStarting("Error Error from CreateCompatibleBitmap : ");
+        EXPECT_EQ(errors, expected) << ReadFile("logs\\Tavlora.log");
+    }
+}
+
+TEST_F(BadFiles, RecordFilesThatCannotBeWrittenAreLoggedAtEveryCapture) {
+    CreateDirectoryA(Path("folder").c_str(), NULL);
+    WriteFile("locked.bmp", "keep me");
+    SetFileAttributesA(Path("locked.bmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    // The superuser writes read-only files under Wine: then that case is skipped.
+    HANDLE probe =
+        CreateFileA(Path("locked.bmp").c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    bool readOnlyHolds = probe == INVALID_HANDLE_VALUE;
+    if (!readOnlyHolds) CloseHandle(probe);
+    WriteFile("held.bmp", "held");
+    HANDLE held =
+        CreateFileA(Path("held.bmp").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    // The reason after " : " is the platform's own text.
+    const char *const files[] = {"missing\\cap.bmp", "folder", "locked.bmp", "held.bmp"};
+    for (const std::string file : files) {
+        SCOPED_TRACE(file);
+        if (file == "locked.bmp" && !readOnlyHolds) {
+            printf("read-only files are writable here (superuser): that case is skipped\n");
+            continue;
+        }
+        WriteConfig(kGoodConfig + ("RecordFile=" + file + "\n"));
+        HostRun run = RunHost("\"init 0 0\" \"pause 50\" \"write one\" \"pause 50\" \"write two\"");
+        ASSERT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 0u) << run.output;
+        EXPECT_EQ(LoggedStarting("Error CaptureAnImage CreateFile failed : "), 2)
+            << ReadFile("logs\\Tavlora.log");
+        EXPECT_EQ(LoggedStarting("Lost the Picture So cant display it"), 3) << "three repaints";
+        // Nothing of the failure stays: the next run, recording to cap.bmp, shows the block.
+        WriteConfig(kGoodConfig);
+        Remove("cap.bmp");
+        ExpectShowsBlock(RGB(0, 0, 0));
+    }
+    CloseHandle(held);
+    EXPECT_FALSE(Exists("missing"));
+    EXPECT_EQ(ReadFile("locked.bmp"), "keep me");
+    EXPECT_EQ(ReadFile("held.bmp"), "held");
 }
 
 } // namespace
