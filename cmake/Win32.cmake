@@ -42,3 +42,16 @@ add_dependencies(wine-tests Tavlora tavlora-host)
 # they share one prefix and one virtual X server (tools/wine-run).
 add_test(NAME wine-tests COMMAND wine-tests --gtest_color=no)
 set_tests_properties(wine-tests PROPERTIES TIMEOUT 600 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# ---- Soak (tests/soak): the real DLL through many refreshes in one process,
+# counting the GDI objects it makes and frees. A short run is a test here;
+# tools/soak runs the full one.
+add_executable(soak tests/soak/soak.cpp)
+target_include_directories(soak PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(soak PRIVATE ${TAVLORA_WIN32_DEFS})
+target_compile_definitions(soak PRIVATE TAVLORA_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
+target_link_options(soak PRIVATE -static-libgcc -static-libstdc++ -static)
+target_link_libraries(soak PRIVATE psapi user32)
+add_dependencies(soak Tavlora)
+add_test(NAME soak-short COMMAND soak --refreshes 5000 --folder soak-short)
+set_tests_properties(soak-short PROPERTIES TIMEOUT 300 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
