@@ -1,0 +1,234 @@
+#include "common.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace bench {
+
+// Each row's layout as in the sample file displays/Tavlora.cfg.
+static const char kRowLayouts[] =
+    "Line1X=16\nLine1Y=8\nLine1FontName=Courier New\nLine1FontHeight=44\nLine1FontWidth=22\n"
+    "Line1FontColor=255 200 40\nLine1FontBold=700\n"
+    "Line2X=16\nLine2Y=60\nLine2FontName=Courier New\nLine2FontHeight=36\nLine2FontWidth=18\n"
+    "Line2FontColor=120 230 255\nLine2FontBold=400\n"
+    "Line3X=16\nLine3Y=108\nLine3FontName=Courier New\nLine3FontHeight=36\nLine3FontWidth=18\n"
+    "Line3FontColor=120 255 140\nLine3FontBold=700\n"
+    "Line4X=0\nLine4Y=158\nLine4FontName=Courier New\nLine4FontHeight=32\nLine4FontWidth=16\n"
+    "Line4FontColor=255 255 255\nLine4FontBkColor=20 40 90\nLine4FontBold=400\n"
+    "Line4FontItalics=1\n";
+
+std::string Configuration(bool record) {
+    char window[96];
+    snprintf(window, sizeof window, "Debug=0\nX=0\nY=0\nWidth=%d\nHeight=%d\nDontShowWindow=0\n",
+             kWidth, kHeight);
+    std::string text = window;
+    text += record ? "Record=1\nRecordInterval=-1\nRecordFile=bench.bmp\n" : "Record=0\n";
+    return text + kRowLayouts;
+}
+
+static const char kRow1[] = "12:00:00 \x01 Mon 1 Jan";
+static const char kRow1Changed[] = "12:00:01 \x01 Mon 1 Jan";
+static const char kRow2[] = "Tue 02 Feb 2027 \x01 ok";
+static const char kRow3[] = "CPU 42% \x01 RAM 61%   ";
+static const char kRow4[] = "Now playing \x01 track ";
+static_assert(sizeof kRow1 == 21 && sizeof kRow1Changed == 21 && sizeof kRow2 == 21 &&
+                  sizeof kRow3 == 21 && sizeof kRow4 == 21,
+              "rows of 20 characters");
+
+const char *const kRows[4] = {kRow1, kRow2, kRow3, kRow4};
+const char *const kChangedRow = kRow1Changed;
+const unsigned char kGlyph[8] = {0x04, 0x0E, 0x1F, 0x04, 0x04, 0x1F, 0x0E, 0x04};
+const char kFullRow[81] =
+    "Tavlora Display - an unchanged write of a whole row, eighty characters long ....";
+static_assert(sizeof kFullRow == 81, "a row of 80 characters");
+
+bool PrepareFolder(const char *picture) {
+    CreateDirectoryA("displays", NULL);
+    CreateDirectoryA("images", NULL);
+    CreateDirectoryA("logs", NULL);
+    std::string data;
+    FILE *in = fopen(picture, "rb");
+    if (in) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, in)) > 0) data.append(buffer, n);
+        fclose(in);
+    }
+    FILE *out = fopen("images" PATH_SEP "Tavlora.jpg", "wb");
+    bool ok = in && out && fwrite(data.data(), 1, data.size(), out) == data.size();
+    if (out && fclose(out) != 0) ok = false;
+    if (!ok) fprintf(stderr, "benchmarks: cannot copy %s to images" PATH_SEP "Tavlora.jpg\n", picture);
+    return ok;
+}
+
+bool StartDriver(const Driver &driver, bool record) {
+    std::string text = Configuration(record);
+    FILE *file = fopen("displays" PATH_SEP "Tavlora.cfg", "wb");
+    if (!file || fwrite(text.data(), 1, text.size(), file) != text.size() || fclose(file) != 0) {
+        fprintf(stderr, "benchmarks: cannot write displays" PATH_SEP "Tavlora.cfg\n");
+        return false;
+    }
+    char ok = 0;
+    driver.Init(0, 0, NULL, &ok);
+    if (ok != 1) fprintf(stderr, "benchmarks: the driver's window was not created\n");
+    return ok == 1;
+}
+
+static void Write(const Driver &driver, const char *text) {
+    driver.Write(const_cast<char *>(text));
+}
+
+void ShowRows(const Driver &driver) {
+    driver.CustomChar(1, reinterpret_cast<char *>(const_cast<unsigned char *>(kGlyph)));
+    for (int row = 0; row < 4; ++row) {
+        driver.SetPosition(1, row + 1);
+        Write(driver, kRows[row]);
+    }
+}
+
+void FillRowsForUnchangedWrites(const Driver &driver) {
+    driver.SetPosition(1, 1);
+    for (int row = 0; row < 4; ++row) Write(driver, kFullRow);
+}
+
+void UnchangedWrite(const Driver &driver) { Write(driver, kFullRow); }
+
+void Repaint(const Driver &driver, long long count) {
+    driver.SetPosition(1, 1);
+    Write(driver, count % 2 ? kRows[0] : kChangedRow);
+}
+
+static bool Fail(const char *what) {
+    fprintf(stderr, "floors: %s failed\n", what);
+    return false;
+}
+
+static bool LoadPictureFile(Floors *f, const char *path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE) return Fail("opening the picture");
+    DWORD size = GetFileSize(file, NULL);
+    HGLOBAL block = size != INVALID_FILE_SIZE ? GlobalAlloc(GMEM_MOVEABLE, size) : NULL;
+    void *data = block ? GlobalLock(block) : NULL;
+    DWORD read = 0;
+    bool ok = data && ReadFile(file, data, size, &read, NULL) && read == size;
+    if (data) GlobalUnlock(block);
+    CloseHandle(file);
+    IStream *stream = NULL;
+    if (!ok || CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
+        if (block) GlobalFree(block);
+        return Fail("reading the picture");
+    }
+    HRESULT result = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                                    reinterpret_cast<void **>(&f->picture));
+    stream->Release();
+    if (result != S_OK || !f->picture) return Fail("decoding the picture");
+    f->picture->get_Width(&f->pictureWidth);
+    f->picture->get_Height(&f->pictureHeight);
+    return true;
+}
+
+bool OpenFloors(Floors *f, HWND driverWindow, const char *picturePath, int x, int y) {
+    f->window = driverWindow;
+    if (!LoadPictureFile(f, picturePath)) return false;
+
+    HINSTANCE instance = GetModuleHandleA(NULL);
+    WNDCLASSEXA windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = "TavloraBenchFloor";
+    if (!RegisterClassExA(&windowClass)) return Fail("RegisterClassExA");
+    // The driver's window style: WS_POPUP | WS_CAPTION | WS_SYSMENU.
+    f->paintWindow = CreateWindowExA(0, "TavloraBenchFloor", NULL, 0x80C80000, x, y, kWidth,
+                                     kHeight, NULL, NULL, instance, NULL);
+    if (!f->paintWindow) return Fail("CreateWindowExA");
+    ShowWindow(f->paintWindow, SW_SHOWNORMAL);
+    GetWindowRect(f->paintWindow, &f->bounds);
+
+    HDC screen = GetDC(f->paintWindow);
+    f->renderWidth = MulDiv(f->pictureWidth, GetDeviceCaps(screen, LOGPIXELSX), 2540);
+    f->renderHeight = MulDiv(f->pictureHeight, GetDeviceCaps(screen, LOGPIXELSY), 2540);
+    ReleaseDC(f->paintWindow, screen);
+
+    // The pixels a capture reads: the driver window's client area as it shows.
+    RECT client;
+    GetClientRect(driverWindow, &client);
+    HDC windowDC = GetDC(driverWindow);
+    f->captureDC = CreateCompatibleDC(windowDC);
+    f->captureBitmap = CreateCompatibleBitmap(windowDC, client.right, client.bottom);
+    if (!f->captureDC || !f->captureBitmap) return Fail("making the capture's bitmap");
+    HGDIOBJ kept = SelectObject(f->captureDC, f->captureBitmap);
+    BitBlt(f->captureDC, 0, 0, client.right, client.bottom, windowDC, 0, 0, SRCCOPY);
+    SelectObject(f->captureDC, kept);
+    ReleaseDC(driverWindow, windowDC);
+
+    memset(&f->info, 0, sizeof f->info);
+    f->info.biSize = sizeof f->info;
+    f->info.biWidth = client.right;
+    f->info.biHeight = client.bottom;
+    f->info.biPlanes = 1;
+    f->info.biBitCount = 32;
+    f->info.biCompression = BI_RGB;
+    f->pixels.assign(static_cast<size_t>(client.right) * client.bottom * 4, 0);
+    return true;
+}
+
+void CloseFloors(Floors *f) {
+    if (f->captureBitmap) DeleteObject(f->captureBitmap);
+    if (f->captureDC) DeleteDC(f->captureDC);
+    if (f->picture) f->picture->Release();
+    if (f->paintWindow) DestroyWindow(f->paintWindow);
+    f->captureBitmap = NULL;
+    f->captureDC = NULL;
+    f->picture = NULL;
+    f->paintWindow = NULL;
+}
+
+void WriteFloor(const Floors &f) {
+    MSG message;
+    for (int check = 0; check < 3; ++check)
+        PeekMessageA(&message, f.window, 0, 0, PM_REMOVE);
+    GetSystemMetrics(SM_XVIRTUALSCREEN);
+    GetSystemMetrics(SM_YVIRTUALSCREEN);
+    GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    GetSystemMetrics(SM_CYVIRTUALSCREEN);
+}
+
+void ComposeFloor(const Floors &f) {
+    InvalidateRect(f.paintWindow, NULL, FALSE);
+    PAINTSTRUCT paint;
+    HDC target = BeginPaint(f.paintWindow, &paint);
+    HDC surface = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, kWidth, kHeight);
+    HGDIOBJ kept = SelectObject(surface, bitmap);
+    f.picture->Render(surface, 0, 0, f.renderWidth, f.renderHeight, 0, f.pictureHeight,
+                      f.pictureWidth, -f.pictureHeight, &f.bounds);
+    BitBlt(target, 0, 0, kWidth, kHeight, surface, 0, 0, SRCCOPY);
+    SelectObject(surface, kept);
+    DeleteObject(bitmap);
+    DeleteDC(surface);
+    EndPaint(f.paintWindow, &paint);
+}
+
+void CaptureFloor(Floors &f, const char *path) {
+    WriteFloor(f);
+    GetTickCount64();
+    GetDIBits(f.captureDC, f.captureBitmap, 0, static_cast<UINT>(f.info.biHeight),
+              f.pixels.data(), reinterpret_cast<BITMAPINFO *>(&f.info), DIB_RGB_COLORS);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE) return;
+    BITMAPFILEHEADER header;
+    memset(&header, 0, sizeof header);
+    header.bfType = 0x4D42; // "BM"
+    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(f.pixels.size());
+    DWORD written = 0;
+    WriteFile(file, &header, sizeof header, &written, NULL);
+    WriteFile(file, &f.info, sizeof f.info, &written, NULL);
+    WriteFile(file, f.pixels.data(), static_cast<DWORD>(f.pixels.size()), &written, NULL);
+    CloseHandle(file);
+}
+
+} // namespace bench

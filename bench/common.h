@@ -1,0 +1,108 @@
+// What the benchmarks measure, shared by the simulation's (sim_bench.cpp,
+// Google Benchmark) and the one for the real DLL under Wine (win32_bench.cpp):
+// the display's configuration and texts, the driver calls measured, and the
+// floors - the platform calls that each measured driver call cannot do
+// without, made directly.
+//
+//   measured                                   floor
+//   UnchangedWrite: DISPLAYDLL_Write of what   WriteFloor
+//   the display already shows
+//   Repaint: DISPLAYDLL_SetPosition and a      ComposeFloor
+//   write that changes one character
+//   Capture: an unchanged DISPLAYDLL_Write     CaptureFloor
+//   that captures the window to a file
+//
+// The code uses only the Win32 functions that platform/platform.h gives in
+// both builds.
+#pragma once
+
+#include "driver/tavlora.h"
+#include "platform/platform.h"
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// The window's configured (outer) size, and so the repaint's bitmap.
+const int kWidth = 640;
+const int kHeight = 240;
+
+// The text of displays\Tavlora.cfg: the window at 640 x 240 at the top-left
+// of the desktop with the rows of the sample file; with `record`, a capture
+// to bench.bmp at every refresh.
+std::string Configuration(bool record);
+
+// Four 20-character rows with custom character 1 in each; the first row
+// also in a second version, one character apart, for changed writes.
+extern const char *const kRows[4];
+extern const char *const kChangedRow;
+extern const unsigned char kGlyph[8];
+// 80 characters: with every row holding them, writing them again changes
+// nothing (each write fills a row from its start and the next one wraps).
+extern const char kFullRow[81];
+
+// The entry points: the library's own functions, or a loaded DLL's.
+struct Driver {
+    DisplayInitProc Init;
+    DisplayWriteProc Write;
+    DisplaySetPositionProc SetPosition;
+    DisplayCustomCharProc CustomChar;
+};
+
+// Lays out the current folder as a host's: displays, logs, and the sample
+// picture copied from `picture` to images\Tavlora.jpg.
+bool PrepareFolder(const char *picture);
+
+// Writes displays\Tavlora.cfg in the current folder (see Configuration)
+// and calls DISPLAYDLL_Init. False when the driver has no window.
+bool StartDriver(const Driver &driver, bool record);
+// Shows the four rows, custom character 1 defined.
+void ShowRows(const Driver &driver);
+// Puts kFullRow in every row, for unchanged writes.
+void FillRowsForUnchangedWrites(const Driver &driver);
+
+// The measured calls. Repaint alternates the first row between its two
+// versions: `count` is the iteration's number.
+void UnchangedWrite(const Driver &driver);
+void Repaint(const Driver &driver, long long count);
+
+// The picture file, window and pixels the floors work with.
+struct Floors {
+    HWND window = NULL;       // the driver's window: the message checks
+    HWND paintWindow = NULL;  // a window of the driver's style and size
+    IPicture *picture = NULL; // the sample picture, loaded by the platform
+    LONG pictureWidth = 0;    // HIMETRIC
+    LONG pictureHeight = 0;
+    int renderWidth = 0; // pixels
+    int renderHeight = 0;
+    RECT bounds = {0, 0, 0, 0};
+    HDC captureDC = NULL;         // a context to read the pixels with
+    HBITMAP captureBitmap = NULL; // a copy of the driver window's client area
+    BITMAPINFOHEADER info;
+    std::vector<char> pixels;
+};
+
+// Loads the picture from `picturePath`, makes the paint window (at x, y on
+// the desktop) and copies the driver window's client area. False, with a
+// message on standard error, when something fails.
+bool OpenFloors(Floors *floors, HWND driverWindow, const char *picturePath, int x, int y);
+void CloseFloors(Floors *floors);
+
+// An unchanged write: three empty message checks (before the write,
+// entering and leaving the refresh) and the four queries of the desktop's
+// rectangle.
+void WriteFloor(const Floors &floors);
+
+// A bare compose of the same size, without rows: the whole client area
+// made invalid and painted (BeginPaint), a memory context, a bitmap of
+// 640 x 240, the picture rendered on it, one block transfer to the window,
+// the bitmap and context released, EndPaint.
+void ComposeFloor(const Floors &floors);
+
+// An unchanged write that captures: the write's floor and the clock, then
+// the same pixels read (GetDIBits) and the same bytes written to `path`
+// (file header, bitmap header, pixels).
+void CaptureFloor(Floors &floors, const char *path);
+
+} // namespace bench

@@ -1,0 +1,202 @@
+// Benchmarks of the real Tavlora.dll (under Wine, or on Windows): the DLL is
+// loaded with LoadLibrary and its entry points found by name, as a host
+// does; the same three pairs as the simulation's benchmarks (see common.h),
+// timed with QueryPerformanceCounter, the floors on the real GDI.
+//
+// Each pair is measured in rounds: a batch of driver calls and a batch of
+// floor calls (in turns first), each batch long enough (about 30 ms) for
+// the counter. The
+// table gives, for each, the median over the rounds of the time per call,
+// and the ratio of the medians; and the same for the capture's own part
+// (the capturing write's median less the unchanged write's). Nothing here
+// fails on timing.
+//
+//   win32-bench.exe [ROUNDS]   (default 25)
+//
+// It works in the current folder (displays\, images\, logs\ and the
+// captures are made there) and loads Tavlora.dll from its own folder.
+// At the end it calls DISPLAYDLL_Done, which ends the process with status 0.
+#include "common.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+LARGE_INTEGER Frequency;
+
+double Now() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(Frequency.QuadPart);
+}
+
+// One kind of call, measured in batches.
+class Measured {
+  public:
+    virtual ~Measured() {}
+    virtual void Call(long long count) = 0;
+
+    // Seconds a call for a batch of `calls` calls.
+    double Batch(long long calls) {
+        double start = Now();
+        for (long long i = 0; i < calls; ++i) Call(count_++);
+        return (Now() - start) / static_cast<double>(calls);
+    }
+
+  private:
+    long long count_ = 0;
+};
+
+template <typename F> class Calls : public Measured {
+  public:
+    explicit Calls(F f) : f_(f) {}
+    void Call(long long count) override { f_(count); }
+
+  private:
+    F f_;
+};
+template <typename F> Calls<F> MakeCalls(F f) { return Calls<F>(f); }
+
+// How many calls make a batch of about 30 ms (three at least), after a
+// few calls that warm up what the first ones start.
+long long BatchSize(Measured &measured) {
+    measured.Batch(3);
+    long long calls = 1;
+    double perCall = measured.Batch(calls);
+    while (perCall * static_cast<double>(calls) < 0.01 && calls < (1LL << 30)) {
+        calls *= 2;
+        perCall = measured.Batch(calls);
+    }
+    long long wanted = static_cast<long long>(0.03 / perCall);
+    return wanted > 3 ? wanted : 3;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Result {
+    const char *name;
+    double driver; // microseconds a call, median
+    double floor;
+    double driverLow, driverHigh, floorLow, floorHigh;
+};
+
+Result MeasurePair(const char *name, Measured &driver, Measured &floor, int rounds) {
+    long long driverCalls = BatchSize(driver);
+    long long floorCalls = BatchSize(floor);
+    std::vector<double> d, f;
+    for (int round = 0; round < rounds; ++round) {
+        // Which goes first changes from round to round.
+        if (round % 2) f.push_back(floor.Batch(floorCalls) * 1e6);
+        d.push_back(driver.Batch(driverCalls) * 1e6);
+        if (round % 2 == 0) f.push_back(floor.Batch(floorCalls) * 1e6);
+    }
+    Result r = {name, Median(d), Median(f), *std::min_element(d.begin(), d.end()),
+                *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
+                *std::max_element(f.begin(), f.end())};
+    printf("%-16s driver %10.2f us (%.2f .. %.2f, %lld a batch)   floor %10.2f us "
+           "(%.2f .. %.2f, %lld a batch)\n",
+           name, r.driver, r.driverLow, r.driverHigh, driverCalls, r.floor, r.floorLow,
+           r.floorHigh, floorCalls);
+    fflush(stdout);
+    return r;
+}
+
+// Lets the window system catch up: shows, maps and paints what is pending.
+void Settle() {
+    for (int i = 0; i < 20; ++i) {
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(25);
+    }
+}
+
+template <typename T> bool Resolve(HMODULE module, const char *name, T *proc) {
+    *proc = reinterpret_cast<T>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    if (!*proc) fprintf(stderr, "win32-bench: Tavlora.dll has no %s\n", name);
+    return *proc != NULL;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    int rounds = argc > 1 ? atoi(argv[1]) : 25;
+    if (rounds < 1) rounds = 25;
+    QueryPerformanceFrequency(&Frequency);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+
+    if (!bench::PrepareFolder(TAVLORA_SOURCE_DIR "/images/Tavlora.jpg")) return 1;
+    HMODULE library = LoadLibraryA("Tavlora.dll");
+    if (!library) {
+        fprintf(stderr, "win32-bench: cannot load Tavlora.dll (error %lu)\n", GetLastError());
+        return 1;
+    }
+    bench::Driver driver;
+    DisplayDoneProc done;
+    if (!Resolve(library, "DISPLAYDLL_Init", &driver.Init) ||
+        !Resolve(library, "DISPLAYDLL_Write", &driver.Write) ||
+        !Resolve(library, "DISPLAYDLL_SetPosition", &driver.SetPosition) ||
+        !Resolve(library, "DISPLAYDLL_CustomChar", &driver.CustomChar) ||
+        !Resolve(library, "DISPLAYDLL_Done", &done))
+        return 1;
+
+    if (!bench::StartDriver(driver, false)) return 1;
+    HWND window = FindWindowA("Tavlora", NULL);
+    bench::Floors floors;
+    // The floors' paint window lies below the driver's, not over it.
+    if (!window || !bench::OpenFloors(&floors, window, "images\\Tavlora.jpg", 0, 300)) return 1;
+    Settle();
+    RECT client;
+    GetClientRect(window, &client);
+    printf("Tavlora.dll under %s: window %d x %d, client area %ld x %ld, %d rounds\n",
+           GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") ? "Wine" : "Windows",
+           bench::kWidth, bench::kHeight, client.right, client.bottom, rounds);
+
+    std::vector<Result> results;
+    {
+        bench::FillRowsForUnchangedWrites(driver);
+        auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
+        auto f = MakeCalls([&](long long) { bench::WriteFloor(floors); });
+        results.push_back(MeasurePair("unchanged write", d, f, rounds));
+    }
+    {
+        bench::ShowRows(driver);
+        Settle();
+        auto d = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
+        auto f = MakeCalls([&](long long) { bench::ComposeFloor(floors); });
+        results.push_back(MeasurePair("repaint", d, f, rounds));
+    }
+    {
+        if (!bench::StartDriver(driver, true)) return 1;
+        bench::FillRowsForUnchangedWrites(driver);
+        auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
+        auto f = MakeCalls([&](long long) { bench::CaptureFloor(floors, "floor.bmp"); });
+        results.push_back(MeasurePair("capture", d, f, rounds));
+    }
+
+    printf("\nmedians, microseconds (Tavlora.dll, real GDI)\n");
+    printf("%-16s %12s %12s %8s\n", "pair", "driver", "floor", "ratio");
+    for (const Result &r : results)
+        printf("%-16s %12.2f %12.2f %8.2f\n", r.name, r.driver, r.floor, r.driver / r.floor);
+    // The capture's own part: what the capturing write adds to the unchanged
+    // one, for the driver and for the floor.
+    double driverAlone = results[2].driver - results[0].driver;
+    double floorAlone = results[2].floor - results[0].floor;
+    if (driverAlone > 0 && floorAlone > 0)
+        printf("%-16s %12.2f %12.2f %8.2f\n", "capture alone", driverAlone, floorAlone,
+               driverAlone / floorAlone);
+    fflush(stdout);
+
+    bench::CloseFloors(&floors);
+    done(); // destroys the window; the driver ends the process with status 0
+    return 0;
+}
