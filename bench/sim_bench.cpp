@@ -160,9 +160,12 @@ int main(int argc, char **argv) {
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
 
-    // A folder of its own, laid out as a host's.
-    char folder[] = "/tmp/tavlora-bench-XXXXXX";
-    if (!mkdtemp(folder) || chdir(folder) != 0) {
+    // A folder of its own under $TMPDIR (or /tmp), laid out as a host's.
+    const char *tmp = getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tavlora-bench-XXXXXX";
+    std::vector<char> folder(pattern.begin(), pattern.end());
+    folder.push_back(0);
+    if (!mkdtemp(folder.data()) || chdir(folder.data()) != 0) {
         perror("benchmark folder");
         return 1;
     }
@@ -178,6 +181,6 @@ int main(int argc, char **argv) {
     benchmark::Shutdown();
 
     bench::CloseFloors(&Floors);
-    std::string remove = std::string("rm -rf '") + folder + "'";
+    std::string remove = std::string("rm -rf '") + folder.data() + "'";
     return system(remove.c_str()) == 0 ? 0 : 1;
 }
