@@ -184,6 +184,9 @@ void PlatformEvent(fuzz::Reader &in) {
     }
 }
 
+// Not among the calls made to fail: those that free (CloseHandle,
+// GlobalFree, Release). A failed free keeps the simulated object, and its
+// memory, for good: a leak that no caller could avoid.
 void InjectFault(fuzz::Reader &in, Run &run) {
     static const char *const kOperations[] = {
         "BeginPaint",     "CreateCompatibleDC",    "CreateCompatibleBitmap", "SelectObject",
@@ -191,7 +194,7 @@ void InjectFault(fuzz::Reader &in, Run &run) {
         "GetStockObject", "GetTextExtentExPointA", "ExtTextOutA",            "CreateSolidBrush",
         "FillRect",       "GetDC",                 "GetClientRect",          "GetObjectA",
         "GlobalAlloc",    "GlobalLock",            "GetDIBits",              "CreateFileA",
-        "WriteFile",      "CloseHandle",           "GetWindowRect",          "InvalidateRect",
+        "WriteFile",      "SetTextColor",          "GetWindowRect",          "InvalidateRect",
         "PeekMessageA",   "ShowWindow",            "GetDeviceCaps",          "IPicture::Render",
         "GetSystemMetrics", "FormatMessageA",      "ReleaseDC",
         // the start: picture and window
