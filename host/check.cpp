@@ -1,4 +1,5 @@
 #include "host/check.h"
+#include "host/script.h"
 
 #include "config/config.h"
 #include "log/log.h"
@@ -108,19 +109,7 @@ int FirstRowField(int row) { return kWindowCount + 1 + (row - 1) * kRowCount; }
 
 // A text in double quotes; a quote and bytes outside 32..126 as \xNN.
 // Backslashes stay as they are: they are common in Windows paths.
-std::string Quote(const char *text) {
-    std::string out = "\"";
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        if (*p == '"' || *p < 32 || *p > 126) {
-            char hex[8];
-            snprintf(hex, sizeof hex, "\\x%02X", *p);
-            out += hex;
-        } else {
-            out += static_cast<char>(*p);
-        }
-    }
-    return out + "\"";
-}
+std::string Quote(const char *text) { return ShowText(text, true); }
 
 std::string FieldName(const Field &f) {
     if (f.row == 0) return f.member->name;

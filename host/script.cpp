@@ -32,11 +32,11 @@ bool DecodeEscapes(const std::string &in, std::string *out) {
     return true;
 }
 
-std::string ShowText(const char *text) {
+std::string ShowText(const char *text, bool keepBackslashes) {
     if (!text) return "(null)";
     std::string out = "\"";
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        if (*p == '\\' || *p == '"' || *p < 32 || *p > 126) {
+        if ((*p == '\\' && !keepBackslashes) || *p == '"' || *p < 32 || *p > 126) {
             char hex[8];
             snprintf(hex, sizeof hex, "\\x%02X", *p);
             out += hex;

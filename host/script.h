@@ -31,9 +31,10 @@ struct ScriptCommand {
 // Decodes \xNN and \\ escapes. Returns false on a malformed escape.
 bool DecodeEscapes(const std::string &in, std::string *out);
 
-// Printable form of a text in double quotes: a backslash, a quote and bytes
-// outside 32..126 as \xNN. "(null)" for a null pointer.
-std::string ShowText(const char *text);
+// Printable form of a text in double quotes: a backslash (unless kept, as
+// in Windows paths), a quote and bytes outside 32..126 as \xNN. "(null)"
+// for a null pointer.
+std::string ShowText(const char *text, bool keepBackslashes = false);
 
 // Parses one script line; false with a message in *error when it is not a
 // command. A blank or comment line gives an empty verb.
