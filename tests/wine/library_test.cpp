@@ -9,12 +9,12 @@ namespace {
 struct LoadedImage {
     HMODULE module;
     const BYTE *base;
-    const IMAGE_NT_HEADERS32 *nt;
+    const IMAGE_NT_HEADERS *nt;
     explicit LoadedImage(const std::string &path) {
         module = LoadLibraryExA(path.c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
         base = reinterpret_cast<const BYTE *>(module);
         const IMAGE_DOS_HEADER *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
-        nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(base + dos->e_lfanew);
+        nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
     }
     ~LoadedImage() { FreeLibrary(module); }
     const IMAGE_DATA_DIRECTORY &Directory(int index) const {
