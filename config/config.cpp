@@ -3,6 +3,7 @@
 #include "log/log.h"
 #include "platform/platform.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -66,79 +67,82 @@ static ConfigLineStatus ReadNumber(const char *text, int32_t *field) {
     return ReadConfigNumber(text, field) ? ConfigApplied : ConfigNoNumber;
 }
 
-// A numeric key whose non-zero values all store one code (italic 2, underline 3).
-static ConfigLineStatus ReadCode(const char *text, int32_t *field, int32_t code) {
-    int32_t value;
-    if (!ReadConfigNumber(text, &value)) return ConfigNoNumber;
-    *field = value != 0 ? code : 0;
-    return ConfigApplied;
+#define SCREEN_FIELD(field) offsetof(ScreenSettingsRecord, field), sizeof ScreenSettings.field
+#define ROW_FIELD(field) offsetof(LineLayout, field), sizeof ConfiguredLayouts[0].field
+
+const ConfigKey ScreenKeys[] = {
+    {"X=", ConfigNumber, SCREEN_FIELD(X), 0, NULL},
+    {"Y=", ConfigNumber, SCREEN_FIELD(Y), 0, NULL},
+    {"Width=", ConfigNumber, SCREEN_FIELD(Width), 0, NULL},
+    {"Height=", ConfigNumber, SCREEN_FIELD(Height), 0, NULL},
+    {"DontShowWindow=", ConfigNumber, SCREEN_FIELD(DontShowWindow), 0, NULL},
+    {"Record=", ConfigNumber, SCREEN_FIELD(Record), 0, NULL},
+    {"RecordInterval=", ConfigNumber, SCREEN_FIELD(RecordInterval), 0, NULL},
+    {"RecordFile=", ConfigText, SCREEN_FIELD(RecordFile), 0, NULL},
+};
+const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
+
+const ConfigKey RowKeys[] = {
+    {"X", ConfigPosition, ROW_FIELD(X), 0, "x="},
+    {"Y", ConfigPosition, ROW_FIELD(Y), 0, "y="},
+    {"FontType=", ConfigNumber, ROW_FIELD(FontType), 0, NULL},
+    {"FontName=", ConfigText, ROW_FIELD(FontName), 0, NULL},
+    {"FontHeight=", ConfigNumber, ROW_FIELD(FontHeight), 0, NULL},
+    {"FontWidth=", ConfigNumber, ROW_FIELD(FontWidth), 0, NULL},
+    {"FontColor=", ConfigColour, ROW_FIELD(FontColor), 0, "Text Color"},
+    {"FontBkColor=", ConfigColour, ROW_FIELD(FontBkColor), 0, "Text Background Color"},
+    {"FontBold=", ConfigNumber, ROW_FIELD(FontBold), 0, NULL},
+    {"FontItalics=", ConfigSwitch, ROW_FIELD(FontItalics), 2, NULL},
+    {"FontUnderline=", ConfigSwitch, ROW_FIELD(FontUnderline), 3, NULL},
+};
+const int RowKeyCount = sizeof RowKeys / sizeof RowKeys[0];
+
+// Stores the value of `key` read from `line` (the text after the key's
+// name) into the record at `base`.
+static ConfigLineStatus ReadKey(const ConfigKey &key, const char *line, char *base) {
+    char *field = base + key.offset;
+    int32_t *number = reinterpret_cast<int32_t *>(field);
+    const char *value = line + strlen(key.name);
+    switch (key.kind) {
+    case ConfigNumber:
+        return ReadNumber(value, number);
+    case ConfigSwitch: {
+        int32_t read;
+        if (!ReadConfigNumber(value, &read)) return ConfigNoNumber;
+        *number = read != 0 ? key.code : 0;
+        return ConfigApplied;
+    }
+    case ConfigColour:
+        return ReadColour(value, number, key.event);
+    case ConfigText:
+        CopyText(field, key.size, value);
+        return ConfigApplied;
+    case ConfigPosition: {
+        ConfigLineStatus status = value[0] != 0 ? ReadNumber(value + 1, number) : ConfigNoNumber;
+        char detail[16];
+        snprintf(detail, sizeof detail, "%d", *number);
+        WriteLog(key.event, detail);
+        return status;
+    }
+    }
+    return ConfigNoKey;
 }
 
 static ConfigLineStatus ParseRowLine(const char *line) {
     // "Line", one character for the row number, then the row key proper.
     char digit = line[4];
     if (digit < '1' || digit > '4') return ConfigBadRow;
-    LineLayout &row = ConfiguredLayouts[digit - '1'];
-    const char *key = line + 5;
-
-    if (key[0] == 'X' || key[0] == 'Y') {
-        // Any one character may stand between the letter and the value.
-        int32_t &field = key[0] == 'X' ? row.X : row.Y;
-        ConfigLineStatus status = key[1] != 0 ? ReadNumber(key + 2, &field) : ConfigNoNumber;
-        char detail[16];
-        snprintf(detail, sizeof detail, "%d", field);
-        WriteLog(key[0] == 'X' ? "x=" : "y=", detail);
-        return status;
-    }
-
-    static const char *const kRowKeys[] = {
-        "FontType=", "FontHeight=",  "FontWidth=",     "FontColor=", "FontBkColor=",
-        "FontBold=", "FontItalics=", "FontUnderline=", "FontName="};
-    for (int k = 0; k < 9; ++k) {
-        if (!StartsWith(key, kRowKeys[k])) continue;
-        const char *value = key + strlen(kRowKeys[k]);
-        switch (k) {
-        case 0:
-            return ReadNumber(value, &row.FontType);
-        case 1:
-            return ReadNumber(value, &row.FontHeight);
-        case 2:
-            return ReadNumber(value, &row.FontWidth);
-        case 3:
-            return ReadColour(value, row.FontColor, "Text Color");
-        case 4:
-            return ReadColour(value, row.FontBkColor, "Text Background Color");
-        case 5:
-            return ReadNumber(value, &row.FontBold);
-        case 6:
-            return ReadCode(value, &row.FontItalics, 2);
-        case 7:
-            return ReadCode(value, &row.FontUnderline, 3);
-        default:
-            CopyText(row.FontName, sizeof row.FontName, value);
-            return ConfigApplied;
-        }
-    }
+    char *row = reinterpret_cast<char *>(&ConfiguredLayouts[digit - '1']);
+    for (int k = 0; k < RowKeyCount; ++k)
+        if (StartsWith(line + 5, RowKeys[k].name)) return ReadKey(RowKeys[k], line + 5, row);
     return ConfigNoKey;
 }
 
 ConfigLineStatus ParseConfigLine(const char *line) {
     if (!line) return ConfigNoKey;
-    ScreenSettingsRecord &s = ScreenSettings;
-    static const char *const kKeys[] = {
-        "X=",      "Y=",          "Width=",         "Height=", "DontShowWindow=",
-        "Record=", "RecordFile=", "RecordInterval="};
-    int32_t *const fields[] = {&s.X,      &s.Y, &s.Width,         &s.Height, &s.DontShowWindow,
-                               &s.Record, NULL, &s.RecordInterval};
-    for (int k = 0; k < 8; ++k) {
-        if (!StartsWith(line, kKeys[k])) continue;
-        const char *value = line + strlen(kKeys[k]);
-        if (!fields[k]) {
-            CopyText(s.RecordFile, sizeof s.RecordFile, value);
-            return ConfigApplied;
-        }
-        return ReadNumber(value, fields[k]);
-    }
+    for (int k = 0; k < ScreenKeyCount; ++k)
+        if (StartsWith(line, ScreenKeys[k].name))
+            return ReadKey(ScreenKeys[k], line, reinterpret_cast<char *>(&ScreenSettings));
     if (!StartsWith(line, "Line")) return ConfigNoKey;
     return ParseRowLine(line);
 }

@@ -1,6 +1,7 @@
 // Settings and the configuration file "displays\<module>.cfg".
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 struct ScreenSettingsRecord {
@@ -32,6 +33,31 @@ extern ScreenSettingsRecord ScreenSettings;
 extern int32_t DebugLevel;
 extern LineLayout ConfiguredLayouts[4];
 extern LineLayout WorkingLayouts[4];
+
+// One key of the file: how its value is read and where it is stored. The
+// reader and the configuration check both work from these tables.
+enum ConfigKind {
+    ConfigNumber,   // one decimal number
+    ConfigSwitch,   // a number; non-zero stores `code`, zero stores 0
+    ConfigColour,   // three numbers, red green blue; logged as `event`
+    ConfigText,     // the rest of the line
+    ConfigPosition  // a row's X or Y: any one character may follow the
+                    // letter before the number; logged as `event`
+};
+
+struct ConfigKey {
+    const char *name; // "Width=", or for a row "FontColor=" after "LineN"
+    ConfigKind kind;
+    size_t offset; // in ScreenSettingsRecord, or in LineLayout for a row key
+    size_t size;   // bytes of the field
+    int32_t code;
+    const char *event;
+};
+
+extern const ConfigKey ScreenKeys[];
+extern const int ScreenKeyCount;
+extern const ConfigKey RowKeys[];
+extern const int RowKeyCount;
 
 // What ParseConfigLine made of a line. The driver ignores it; the
 // configuration check reports it.

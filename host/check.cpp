@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -40,51 +41,15 @@ void SetState(const ConfigState &state) {
     DebugLevel = state.debug;
 }
 
-// Number: a whole number. Switch: a stored code that is "on" when non-zero.
-// Colour: three numbers. Text: a terminated string.
-enum FieldKind { Number, Switch, Colour, Text };
-
-struct Member {
-    const char *name;
-    FieldKind kind;
-    size_t offset; // in ScreenSettingsRecord or LineLayout
-    size_t size;
-};
-
+// The fields the check reports are the reader's own key tables (a Switch
+// shows as "on" when non-zero), with Debug after the window's keys.
 const size_t kInt = sizeof(int32_t);
 
-const Member kWindowMembers[] = {
-    {"X", Number, offsetof(ScreenSettingsRecord, X), kInt},
-    {"Y", Number, offsetof(ScreenSettingsRecord, Y), kInt},
-    {"Width", Number, offsetof(ScreenSettingsRecord, Width), kInt},
-    {"Height", Number, offsetof(ScreenSettingsRecord, Height), kInt},
-    {"DontShowWindow", Number, offsetof(ScreenSettingsRecord, DontShowWindow), kInt},
-    {"Record", Number, offsetof(ScreenSettingsRecord, Record), kInt},
-    {"RecordInterval", Number, offsetof(ScreenSettingsRecord, RecordInterval), kInt},
-    {"RecordFile", Text, offsetof(ScreenSettingsRecord, RecordFile), sizeof ScreenSettings.RecordFile},
-};
-
-const Member kDebugMember = {"Debug", Number, 0, kInt};
-
-const Member kRowMembers[] = {
-    {"X", Number, offsetof(LineLayout, X), kInt},
-    {"Y", Number, offsetof(LineLayout, Y), kInt},
-    {"FontType", Number, offsetof(LineLayout, FontType), kInt},
-    {"FontName", Text, offsetof(LineLayout, FontName), sizeof ConfiguredLayouts[0].FontName},
-    {"FontHeight", Number, offsetof(LineLayout, FontHeight), kInt},
-    {"FontWidth", Number, offsetof(LineLayout, FontWidth), kInt},
-    {"FontColor", Colour, offsetof(LineLayout, FontColor), 3 * kInt},
-    {"FontBkColor", Colour, offsetof(LineLayout, FontBkColor), 3 * kInt},
-    {"FontBold", Number, offsetof(LineLayout, FontBold), kInt},
-    {"FontItalics", Switch, offsetof(LineLayout, FontItalics), kInt},
-    {"FontUnderline", Switch, offsetof(LineLayout, FontUnderline), kInt},
-};
-
-const int kWindowCount = sizeof kWindowMembers / sizeof kWindowMembers[0];
-const int kRowCount = sizeof kRowMembers / sizeof kRowMembers[0];
+const ConfigKey kDebugKey = {"Debug=", ConfigNumber, 0, kInt, 0, NULL};
 
 struct Field {
-    const Member *member;
+    const ConfigKey *member;
+    std::string name; // the key without its "="
     int row;       // 1 to 4 for a row's field, 0 otherwise
     size_t offset; // in ConfigState
 };
@@ -93,41 +58,46 @@ struct Field {
 const std::vector<Field> &Fields() {
     static std::vector<Field> fields;
     if (!fields.empty()) return fields;
-    for (const Member &m : kWindowMembers)
-        fields.push_back({&m, 0, offsetof(ConfigState, screen) + m.offset});
-    fields.push_back({&kDebugMember, 0, offsetof(ConfigState, debug)});
+    auto add = [](const ConfigKey &key, int row, size_t offset) {
+        std::string name = key.name;
+        if (!name.empty() && name.back() == '=') name.pop_back();
+        fields.push_back({&key, name, row, offset});
+    };
+    for (int k = 0; k < ScreenKeyCount; ++k)
+        add(ScreenKeys[k], 0, offsetof(ConfigState, screen) + ScreenKeys[k].offset);
+    add(kDebugKey, 0, offsetof(ConfigState, debug));
     for (int row = 1; row <= 4; ++row)
-        for (const Member &m : kRowMembers)
-            fields.push_back({&m, row,
-                              offsetof(ConfigState, rows) + (row - 1) * sizeof(LineLayout) + m.offset});
+        for (int k = 0; k < RowKeyCount; ++k)
+            add(RowKeys[k], row,
+                offsetof(ConfigState, rows) + (row - 1) * sizeof(LineLayout) + RowKeys[k].offset);
     return fields;
 }
 
-const int kDebugField = kWindowCount;
+const int kDebugField = ScreenKeyCount;
 
-int FirstRowField(int row) { return kWindowCount + 1 + (row - 1) * kRowCount; }
+int FirstRowField(int row) { return ScreenKeyCount + 1 + (row - 1) * RowKeyCount; }
 
 // A text in double quotes; a quote and bytes outside 32..126 as \xNN.
 // Backslashes stay as they are: they are common in Windows paths.
 std::string Quote(const char *text) { return ShowText(text, true); }
 
 std::string FieldName(const Field &f) {
-    if (f.row == 0) return f.member->name;
-    return "row " + std::to_string(f.row) + " " + f.member->name;
+    if (f.row == 0) return f.name;
+    return "row " + std::to_string(f.row) + " " + f.name;
 }
 
 std::string FieldValue(const ConfigState &state, const Field &f) {
     const char *bytes = reinterpret_cast<const char *>(&state) + f.offset;
-    if (f.member->kind == Text) {
+    if (f.member->kind == ConfigText) {
         const char *end = static_cast<const char *>(memchr(bytes, 0, f.member->size));
         std::string text(bytes, end ? static_cast<size_t>(end - bytes) : f.member->size);
         return Quote(text.c_str());
     }
     int32_t n[3] = {0, 0, 0};
     memcpy(n, bytes, f.member->size);
-    if (f.member->kind == Switch) return n[0] != 0 ? "on" : "off";
+    if (f.member->kind == ConfigSwitch) return n[0] != 0 ? "on" : "off";
     char text[40];
-    if (f.member->kind == Colour) snprintf(text, sizeof text, "%d %d %d", n[0], n[1], n[2]);
+    if (f.member->kind == ConfigColour) snprintf(text, sizeof text, "%d %d %d", n[0], n[1], n[2]);
     else snprintf(text, sizeof text, "%d", n[0]);
     return text;
 }
@@ -159,8 +129,8 @@ Reading Probe(const std::string &line) {
         reading.status = ParseConfigLine(line.c_str());
         const ConfigState after = CurrentState();
         for (size_t i = 0; i < fields.size(); ++i) {
-            const Member &m = *fields[i].member;
-            size_t partSize = m.kind == Text ? m.size : kInt;
+            const ConfigKey &m = *fields[i].member;
+            size_t partSize = m.kind == ConfigText ? m.size : kInt;
             for (size_t part = 0; part * partSize < m.size; ++part) {
                 size_t at = fields[i].offset + part * partSize;
                 if (memcmp(reinterpret_cast<const char *>(&before) + at,
@@ -291,7 +261,7 @@ std::string List(const ConfigState &state, int first, int count) {
     std::string text;
     for (int i = first; i < first + count; ++i) {
         const Field &f = Fields()[i];
-        text += (i == first ? "" : ", ") + std::string(f.member->name) + " = " + FieldValue(state, f);
+        text += (i == first ? "" : ", ") + f.name + " = " + FieldValue(state, f);
     }
     return text;
 }
@@ -300,11 +270,15 @@ void ReportSettings(std::string *report) {
     ConfigState state = CurrentState();
     *report += "settings:\n";
     *report += "  window: " + List(state, 0, 4) + "\n";
-    *report += "  " + List(state, 4, 4) + "\n";
+    for (int first = 4; first < ScreenKeyCount; first += 4)
+        *report += "  " + List(state, first, std::min(4, ScreenKeyCount - first)) + "\n";
     *report += "  " + List(state, kDebugField, 1) + "\n";
     for (int row = 1; row <= 4; ++row) {
-        *report += "  row " + std::to_string(row) + ": " + List(state, FirstRowField(row), 6) + ",\n";
-        *report += "         " + List(state, FirstRowField(row) + 6, kRowCount - 6) + "\n";
+        for (int first = 0; first < RowKeyCount; first += 6) {
+            *report += first == 0 ? "  row " + std::to_string(row) + ": " : "         ";
+            *report += List(state, FirstRowField(row) + first, std::min(6, RowKeyCount - first));
+            *report += first + 6 < RowKeyCount ? ",\n" : "\n";
+        }
     }
 }
 
