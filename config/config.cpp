@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-ScreenSettingsRecord ScreenSettings;
+ScreenSettingsRecord ScreenSettings = {0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1};
 int32_t DebugLevel;
 LineLayout ConfiguredLayouts[4];
 LineLayout WorkingLayouts[4];
@@ -79,6 +79,9 @@ const ConfigKey ScreenKeys[] = {
     {"Record=", ConfigNumber, SCREEN_FIELD(Record), 0, NULL},
     {"RecordInterval=", ConfigNumber, SCREEN_FIELD(RecordInterval), 0, NULL},
     {"RecordFile=", ConfigText, SCREEN_FIELD(RecordFile), 0, NULL},
+    {"StayOnTop=", ConfigNumber, SCREEN_FIELD(StayOnTop), 0, NULL},
+    {"WatchConfig=", ConfigNumber, SCREEN_FIELD(WatchConfig), 0, NULL},
+    {"EndHostOnClose=", ConfigNumber, SCREEN_FIELD(EndHostOnClose), 0, NULL},
 };
 const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
 
@@ -191,11 +194,15 @@ bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context
     return true;
 }
 
+bool ConfigFilePath(char *path, size_t size) {
+    int n = snprintf(path, size, "displays" PATH_SEP "%s.cfg", ModuleBaseName());
+    return n >= 0 && static_cast<size_t>(n) < size; // false for a name too long for the path
+}
+
 void ReadConfigFile() {
     DebugLevel = 0;
     char path[256];
-    int n = snprintf(path, sizeof path, "displays" PATH_SEP "%s.cfg", ModuleBaseName());
-    if (n < 0 || static_cast<size_t>(n) >= sizeof path) return; // a name too long for the path
+    if (!ConfigFilePath(path, sizeof path)) return;
     ReadConfigFrom(path, NULL, NULL);
 }
 

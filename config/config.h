@@ -13,6 +13,9 @@ struct ScreenSettingsRecord {
     int32_t Record;         // non-zero: capture the window periodically
     int32_t RecordInterval; // seconds between two captures
     char RecordFile[256];   // bitmap file each capture overwrites
+    int32_t StayOnTop;      // non-zero: the window is top-most
+    int32_t WatchConfig;    // non-zero: a saved configuration file applies at once
+    int32_t EndHostOnClose; // non-zero (the default): closing the window ends the host
 };
 
 struct LineLayout {
@@ -77,6 +80,9 @@ typedef void (*ConfigLineObserver)(void *context, int lineNumber, const char *li
 // Reads the file at `path` line by line into the settings; the observer, if
 // any, hears of every line. Returns false when the file cannot be opened.
 bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context);
+
+// "displays\<module>.cfg"; false when it does not fit in `size`.
+bool ConfigFilePath(char *path, size_t size);
 
 // Reads the whole file: DebugLevel starts again from 0, every other field
 // keeps what earlier reads set unless a line sets it anew.

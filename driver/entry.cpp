@@ -3,6 +3,7 @@
 #include "tavlora.h"
 
 #include "config/config.h"
+#include "config/watch.h"
 #include "driver/display_memory.h"
 #include "log/log.h"
 #include "screen/refresh.h"
@@ -34,6 +35,7 @@ extern "C" {
 char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
     unsigned column = LowByte(x), row = LowByte(y);
     ReadConfigFile();
+    StartWatchingConfig();
     OpenLog();
     LogStart("Incoming", column, row, params, ok);
     FillStartupRows();
@@ -46,7 +48,7 @@ char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
 
 void WINAPI DISPLAYDLL_Done() {
     WriteLog("**** Done Called ****", "Closing");
-    DestroyWindow(DisplayWindow); // with a window, WM_DESTROY ends the process here
+    CloseScreen();
     WriteLog("**** Done Called ****", "Closed");
 }
 

@@ -1,6 +1,7 @@
 #include "refresh.h"
 
 #include "config/config.h"
+#include "config/watch.h"
 #include "driver/display_memory.h"
 #include "log/log.h"
 #include "record/capture.h"
@@ -107,6 +108,7 @@ static void RunCaptureTimer() {
 
 int RefreshScreen() {
     ProcessWindowMessages();
+    if (ConfigFileSaved()) ApplyWindowSettings();
     DetectTextChanges();
     int32_t x, y, width, height;
     LoadWorkingLayouts(&x, &y, &width, &height, WorkingLayouts);

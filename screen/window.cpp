@@ -41,34 +41,60 @@ int create_screen() {
         WindowClass.lpszMenuName = NULL;
         WindowClass.lpszClassName = kClassName;
         WindowClass.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
-        if (!RegisterClassExA(&WindowClass)) LogLastError("Error from RegisterClassEx");
+        // Registered already by an earlier start of this process: not an error.
+        if (!RegisterClassExA(&WindowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            LogLastError("Error from RegisterClassEx");
 
         int32_t x, y, width, height;
         static LineLayout scratch[4];
         LoadWorkingLayouts(&x, &y, &width, &height, scratch);
 
-        LoadPicture("images" PATH_SEP "Tavlora.jpg", &ScreenPicture.picture, &ScreenPicture.width,
-                    &ScreenPicture.height);
-        if (!ScreenPicture.picture) WriteLog("Lost the Picture 1", "So cant display it");
+        if (!ScreenPicture.picture) {
+            LoadPicture("images" PATH_SEP "Tavlora.jpg", &ScreenPicture.picture,
+                        &ScreenPicture.width, &ScreenPicture.height);
+            if (!ScreenPicture.picture) WriteLog("Lost the Picture 1", "So cant display it");
+        }
 
-        DisplayWindow = CreateWindowExA(0, kClassName, NULL, kWindowStyle, x, y, width, height,
-                                        NULL, NULL, Instance, NULL);
+        DWORD exStyle = ScreenSettings.StayOnTop != 0 ? WS_EX_TOPMOST : 0;
+        DisplayWindow = CreateWindowExA(exStyle, kClassName, NULL, kWindowStyle, x, y, width,
+                                        height, NULL, NULL, Instance, NULL);
         if (!DisplayWindow) {
             LogLastError("Error from CreateWindow");
             return 0;
         }
         WindowCreated = 1;
+        MarkDisplayDirty(); // a window made again shows what display memory holds
         if (ScreenSettings.DontShowWindow == 0) ShowWindow(DisplayWindow, SW_SHOWNORMAL);
     }
     WriteLog("Create Screen", "Complete");
     return 1;
 }
 
+void ApplyWindowSettings() {
+    if (!DisplayWindow) return;
+    const ScreenSettingsRecord &s = ScreenSettings;
+    if (!SetWindowPos(DisplayWindow, s.StayOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, s.X, s.Y,
+                      s.Width, s.Height, SWP_NOACTIVATE))
+        LogLastError("Error from SetWindowPos");
+    bool shown = IsWindowVisible(DisplayWindow) != 0;
+    if (s.DontShowWindow != 0 && shown) ShowWindow(DisplayWindow, SW_HIDE);
+    if (s.DontShowWindow == 0 && !shown) ShowWindow(DisplayWindow, SW_SHOWNOACTIVATE);
+    MarkDisplayDirty();
+}
+
+void CloseScreen() {
+    if (!DisplayWindow) return;
+    DestroyWindow(DisplayWindow); // WM_DESTROY ends the process here when it should
+    // The host may unload the driver now: no class may keep pointing at
+    // this window procedure.
+    if (!DisplayWindow) UnregisterClassA(kClassName, Instance);
+}
+
 void ProcessWindowMessages() {
     // Without a window a null filter would take every message of the host's
     // thread, its quit message included: then take none.
-    if (!DisplayWindow) return;
-    while (PeekMessageA(&Message, DisplayWindow, 0, 0, PM_REMOVE)) {
+    // A message may close the window: then the loop ends with it.
+    while (DisplayWindow && PeekMessageA(&Message, DisplayWindow, 0, 0, PM_REMOVE)) {
         if (Message.message == WM_QUIT) {
             // The quit message is the host's, whatever the window filter:
             // put it back for the host's own loop.
@@ -83,7 +109,13 @@ void ProcessWindowMessages() {
 LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DESTROY:
-        exit(0);
+        if (ScreenSettings.EndHostOnClose != 0) exit(0);
+        // The host goes on: display memory, glyphs and settings stay for
+        // the next DISPLAYDLL_Init, which makes the window again.
+        DisplayWindow = NULL;
+        WindowCreated = 0;
+        WriteLog("Window", "closed; the host goes on");
+        return 0;
     case WM_ERASEBKGND:
         return 0;
     case WM_PAINT:

@@ -317,6 +317,34 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
     return FALSE;
 }
 
+BOOL WINAPI GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level,
+                                 LPVOID information) {
+    if (enter("GetFileAttributesExA", "%s", fileName ? fileName : "(null)")) return FALSE;
+    if (!fileName || !*fileName || !information || level != GetFileExInfoStandard) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    struct stat st;
+    if (stat(sim::host_path(fileName).c_str(), &st) != 0) {
+        SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : sim::errorFromErrno(errno));
+        return FALSE;
+    }
+    // FILETIME: 100-nanosecond steps since 1 January 1601.
+    auto fileTime = [](const struct timespec &t) {
+        uint64_t ticks = (static_cast<uint64_t>(t.tv_sec) + 11644473600ull) * 10000000ull +
+                         static_cast<uint64_t>(t.tv_nsec) / 100;
+        return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    };
+    WIN32_FILE_ATTRIBUTE_DATA *data = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(information);
+    data->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    data->ftCreationTime = fileTime(st.st_ctim);
+    data->ftLastAccessTime = fileTime(st.st_atim);
+    data->ftLastWriteTime = fileTime(st.st_mtim);
+    data->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(st.st_size);
+    return TRUE;
+}
+
 HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
                           DWORD disposition, DWORD flags, HANDLE) {
     if (enter("CreateFileA", "%s, 0x%X, %u, %u, 0x%X", fileName ? fileName : "(null)", access,

@@ -388,6 +388,22 @@ int clampSide(int value) {
     return value > kMaxWindowSide ? kMaxWindowSide : value;
 }
 
+// The client size of a window of this style and outer size (clamped in
+// place); false, with the last error set, when it is too large to keep.
+bool clientSizeOf(DWORD style, int *width, int *height, int *clientWidth, int *clientHeight) {
+    *width = clampSide(*width);
+    *height = clampSide(*height);
+    int border, caption;
+    frameOf(style, &border, &caption);
+    *clientWidth = *width - 2 * border > 0 ? *width - 2 * border : 0;
+    *clientHeight = *height - caption - 2 * border > 0 ? *height - caption - 2 * border : 0;
+    if (static_cast<int64_t>(*clientWidth) * *clientHeight > kMaxClientPixels) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    return true;
+}
+
 bool matchesRange(UINT message, UINT first, UINT last) {
     if (first == 0 && last == 0) return true;
     return message >= first && message <= last;
@@ -569,16 +585,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         exStyle |= WS_EX_WINDOWEDGE;
 
     if (x == CW_USEDEFAULT) x = y = 0;
-    width = sim::clampSide(width);
-    height = sim::clampSide(height);
-    int border, caption;
-    sim::frameOf(kept, &border, &caption);
-    int clientWidth = width - 2 * border > 0 ? width - 2 * border : 0;
-    int clientHeight = height - caption - 2 * border > 0 ? height - caption - 2 * border : 0;
-    if (static_cast<int64_t>(clientWidth) * clientHeight > sim::kMaxClientPixels) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
+    int clientWidth, clientHeight;
+    if (!sim::clientSizeOf(kept, &width, &height, &clientWidth, &clientHeight)) return nullptr;
 
     sim::Window w;
     w.atom = c->atom;
@@ -846,6 +854,41 @@ BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
         return FALSE;
     }
     *rect = sim::clientRect(*w);
+    return TRUE;
+}
+
+BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height,
+                         UINT flags) {
+    if (enter("SetWindowPos", "%p, %p, %d, %d, %d, %d, 0x%X", static_cast<void *>(window),
+              static_cast<void *>(insertAfter), x, y, width, height, flags))
+        return FALSE;
+    sim::Window *w = findWindow(window);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (!(flags & SWP_NOZORDER)) {
+        if (insertAfter == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
+        else if (insertAfter == HWND_NOTOPMOST) w->exStyle &= ~WS_EX_TOPMOST;
+    }
+    if (!(flags & SWP_NOMOVE)) {
+        w->rect = RECT{x, y, x + (w->rect.right - w->rect.left), y + (w->rect.bottom - w->rect.top)};
+    }
+    if (!(flags & SWP_NOSIZE)) {
+        int clientWidth, clientHeight;
+        if (!sim::clientSizeOf(w->style, &width, &height, &clientWidth, &clientHeight)) return FALSE;
+        w->rect.right = w->rect.left + width;
+        w->rect.bottom = w->rect.top + height;
+        if (clientWidth != w->clientWidth || clientHeight != w->clientHeight) {
+            w->clientWidth = w->client.width = clientWidth;
+            w->clientHeight = w->client.height = clientHeight;
+            w->client.pixels.assign(static_cast<size_t>(clientWidth) * clientHeight, sim::kUnpainted);
+            w->invalid = RECT{0, 0, 0, 0};
+            if (sim::shows(*w)) sim::loseContents(*w);
+            sim::callProcedure(window, WM_SIZE, SIZE_RESTORED,
+                               static_cast<LPARAM>((clientHeight << 16) | clientWidth));
+        }
+    }
     return TRUE;
 }
 

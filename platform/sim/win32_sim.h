@@ -122,6 +122,21 @@ typedef LONG_PTR(WINAPI *FARPROC)();
 #define GMEM_ZEROINIT 0x0040
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
 
+typedef struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME;
+typedef struct WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+} WIN32_FILE_ATTRIBUTE_DATA;
+typedef enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard } GET_FILEEX_INFO_LEVELS;
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+
 struct SECURITY_ATTRIBUTES;
 typedef SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 struct OVERLAPPED;
@@ -169,6 +184,14 @@ typedef struct MEMORY_BASIC_INFORMATION {
 #define SC_CLOSE 0xF060
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
+#define WS_EX_TOPMOST 0x00000008u
+#define HWND_TOPMOST (reinterpret_cast<HWND>(static_cast<intptr_t>(-1)))
+#define HWND_NOTOPMOST (reinterpret_cast<HWND>(static_cast<intptr_t>(-2)))
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
+#define SW_SHOWNOACTIVATE 4
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define SM_CXSCREEN 0
@@ -395,6 +418,7 @@ LPVOID WINAPI GlobalLock(HGLOBAL memory);
 BOOL WINAPI GlobalUnlock(HGLOBAL memory);
 HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
 SIZE_T WINAPI GlobalSize(HGLOBAL memory);
+BOOL WINAPI GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level, LPVOID information);
 ULONGLONG WINAPI GetTickCount64();
 void WINAPI Sleep(DWORD milliseconds);
 int WINAPI MulDiv(int number, int numerator, int denominator);
@@ -420,6 +444,8 @@ BOOL WINAPI TranslateMessage(const MSG *message);
 LRESULT WINAPI DispatchMessageA(const MSG *message);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
+BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height,
+                         UINT flags);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 LONG WINAPI GetWindowLongA(HWND window, int index);
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);

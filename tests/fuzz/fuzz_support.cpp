@@ -56,6 +56,7 @@ unsigned char LoadTextRows[kRows][kColumns + 1];
 unsigned char LoadShadowRows[kRows][kColumns + 1];
 CursorPosition LoadCursor;
 unsigned char LoadGlyphStore[kGlyphSlots][8];
+ScreenSettingsRecord LoadScreenSettings;
 
 } // namespace
 
@@ -97,6 +98,7 @@ void WriteWholeFile(const std::string &path, const void *data, size_t size) {
 }
 
 void RememberLoadState() {
+    LoadScreenSettings = ScreenSettings;
     memcpy(LoadTextRows, TextRows, sizeof TextRows);
     memcpy(LoadShadowRows, ShadowRows, sizeof ShadowRows);
     LoadCursor = Cursor;
@@ -110,7 +112,7 @@ void ResetDriver() {
     memcpy(ShadowRows, LoadShadowRows, sizeof ShadowRows);
     Cursor = LoadCursor;
     memcpy(GlyphStore, LoadGlyphStore, sizeof GlyphStore);
-    memset(&ScreenSettings, 0, sizeof ScreenSettings);
+    ScreenSettings = LoadScreenSettings;
     DebugLevel = 0;
     memset(ConfiguredLayouts, 0, sizeof ConfiguredLayouts);
     memset(WorkingLayouts, 0, sizeof WorkingLayouts);

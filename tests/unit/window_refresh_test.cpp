@@ -104,7 +104,8 @@ TEST_F(Window, AFailedCreationIsRetriedAtTheNextStart) {
     DISPLAYDLL_Init(0, 0, nullptr, &ok_);
     EXPECT_EQ(ok_, 1);
     EXPECT_NE(DisplayWindow, nullptr);
-    EXPECT_EQ(LogCount("Error Error from RegisterClassEx : Class already exists.\r"), 1);
+    EXPECT_EQ(LogCount("Error Error from RegisterClassEx : Class already exists.\r"), 0)
+        << "the class registered by the first start serves";
     EXPECT_GE(Repaints(), 1);
 }
 
