@@ -1,6 +1,7 @@
 #include "common.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace bench {
@@ -23,6 +24,11 @@ std::string Configuration(bool record) {
              kWidth, kHeight);
     std::string text = window;
     text += record ? "Record=1\nRecordInterval=-1\nRecordFile=bench.bmp\n" : "Record=0\n";
+    // More keys for a run, e.g. TAVLORA_BENCH_CONFIG="WatchConfig=1;StayOnTop=1".
+    if (const char *extra = getenv("TAVLORA_BENCH_CONFIG")) {
+        for (const char *p = extra; *p; ++p) text += *p == ';' ? '\n' : *p;
+        text += '\n';
+    }
     return text + kRowLayouts;
 }
 

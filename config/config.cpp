@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-ScreenSettingsRecord ScreenSettings = {0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1};
+// Every setting is 0 or empty at a first start, but EndHostOnClose.
+const ScreenSettingsRecord DefaultScreenSettings = {0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1};
+ScreenSettingsRecord ScreenSettings = DefaultScreenSettings;
 int32_t DebugLevel;
 LineLayout ConfiguredLayouts[4];
 LineLayout WorkingLayouts[4];

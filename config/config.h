@@ -32,6 +32,7 @@ struct LineLayout {
     int32_t FontItalics;    // 2: italic
 };
 
+extern const ScreenSettingsRecord DefaultScreenSettings; // before any file is read
 extern ScreenSettingsRecord ScreenSettings;
 extern int32_t DebugLevel;
 extern LineLayout ConfiguredLayouts[4];

@@ -75,6 +75,19 @@ void PrintText(const char *verb, const char *text) {
     Say("%s -> %p %s\n", verb, static_cast<const void *>(text), ShowText(text).c_str());
 }
 
+bool CopyWhole(const std::string &from, const std::string &to) {
+    FILE *in = fopen(from.c_str(), "rb");
+    if (!in) return false;
+    std::string bytes;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, in)) > 0;) bytes.append(buffer, n);
+    fclose(in);
+    FILE *out = fopen(to.c_str(), "wb");
+    if (!out) return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return fclose(out) == 0 && ok;
+}
+
 void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
     const std::string &v = c.verb;
     std::vector<long> n = c.numbers;
@@ -119,6 +132,11 @@ void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
                static_cast<long>(outer.right), static_cast<long>(outer.bottom),
                static_cast<long>(client.right), static_cast<long>(client.bottom),
                window && IsWindowVisible(window) ? 1 : 0);
+    } else if (v == "copy") {
+        // Replaces a file as an editor's save does (to try WatchConfig=1).
+        std::string from = c.text.substr(0, c.text.find(' '));
+        std::string to = c.text.substr(c.text.find(' ') + 1);
+        Say("copy %s %s -> %d\n", from.c_str(), to.c_str(), CopyWhole(from, to) ? 1 : 0);
     } else if (v == "close") {
         HWND window = FindWindowA("Tavlora", NULL);
         Say("close posted=%d\n", window && PostMessageA(window, WM_CLOSE, 0, 0) ? 1 : 0);
@@ -150,7 +168,7 @@ int Usage() {
             "  Loads the driver (default Tavlora.dll), then runs the script file and the\n"
             "  commands given as arguments, in that order. Commands: init X Y [PARAMS],\n"
             "  write TEXT, goto COLUMN ROW, char N B0..B7, index N, name, usage, defaults,\n"
-            "  pause MS, done, initnull X Y, writenull, charnull N.\n"
+            "  pause MS, done, initnull X Y, writenull, charnull N, copy FROM TO.\n"
             "  --check reads a configuration file as the driver does and reports each\n"
             "  line; exit status 0: all read, 1: lines ignored or partly read, 2: unreadable.\n");
     return 2;

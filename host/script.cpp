@@ -120,6 +120,16 @@ bool ParseScriptLine(const std::string &raw, ScriptCommand *command, std::string
         *error = "bad escape in init";
         return false;
     }
+    if (v == "copy") {
+        // Two file names without blanks, kept in `text` as "FROM TO".
+        std::string from, to;
+        if (!(in >> from >> to)) {
+            *error = "copy needs FROM and TO";
+            return false;
+        }
+        command->text = from + " " + to;
+        return true;
+    }
     if (v == "goto" || v == "initnull") return ReadNumbers(in, 2, command, error);
     if (v == "char") return ReadNumbers(in, 9, command, error);
     if (v == "index" || v == "pause" || v == "charnull" || v == "postquit")

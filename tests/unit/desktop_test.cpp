@@ -3,6 +3,7 @@
 #include "config/config.h"
 #include "driver/display_memory.h"
 #include "driver/tavlora.h"
+#include "host/check.h"
 #include "screen/window.h"
 #include "test_support.h"
 
@@ -145,6 +146,18 @@ TEST_F(Desktop, WithoutEndHostOnCloseTheHostOutlivesTheWindow) {
     EXPECT_EQ(sim::live_windows(), 0);
     MSG m;
     EXPECT_TRUE(PeekMessageA(&m, nullptr, WM_USER, WM_USER, PM_REMOVE)) << "the host's message stays";
+}
+
+TEST_F(Desktop, TheCheckKnowsTheKeysAndTheDefaultThatEndsTheHost) {
+    WriteFile("plain.cfg", "Width=320\n");
+    WriteFile("keys.cfg", "StayOnTop=1\nWatchConfig=1\nEndHostOnClose=0\n");
+    std::string plain, keys;
+    EXPECT_EQ(CheckConfig("plain.cfg", &plain), CheckClean);
+    EXPECT_NE(plain.find("StayOnTop = 0, WatchConfig = 0, EndHostOnClose = 1"), std::string::npos)
+        << plain;
+    EXPECT_EQ(CheckConfig("keys.cfg", &keys), CheckClean) << keys;
+    EXPECT_NE(keys.find("line 3: EndHostOnClose = 0"), std::string::npos) << keys;
+    EXPECT_NE(keys.find("StayOnTop = 1, WatchConfig = 1, EndHostOnClose = 0"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,77 @@
+// The real DLL on the desktop: a host that outlives the window, and a
+// configuration file saved while the host runs.
+#include "wine_support.h"
+
+#include <cstdio>
+
+namespace {
+
+using Desktop = HostFolder;
+
+// The rectangles of the host's "window ..." lines, in order.
+std::vector<RECT> WindowRects(const std::string &output, std::vector<int> *found) {
+    std::vector<RECT> rects;
+    for (size_t at = output.find("window found="); at != std::string::npos;
+         at = output.find("window found=", at + 1)) {
+        int isThere = 0;
+        unsigned long style = 0;
+        long l = 0, t = 0, r = 0, b = 0;
+        sscanf(output.c_str() + at, "window found=%d style=0x%lX rect=%ld,%ld,%ld,%ld", &isThere,
+               &style, &l, &t, &r, &b);
+        found->push_back(isThere);
+        rects.push_back(RECT{l, t, r, b});
+    }
+    return rects;
+}
+
+TEST_F(Desktop, WithoutEndHostOnCloseTheHostGoesOnAndTheWindowComesBack) {
+    WriteConfig("Debug=1\nEndHostOnClose=0\nX=70\nY=80\nWidth=320\nHeight=200\n"
+                "Record=1\nRecordInterval=-1\nRecordFile=again.bmp\n"
+                "Line1X=0\nLine1Y=0\nLine1FontHeight=20\nLine1FontWidth=10\n"
+                "Line1FontColor=255 255 255\nLine1FontBkColor=0 0 255\n");
+    CopyTestData("corners.jpg", "images\\Tavlora.jpg");
+    HostRun run = RunHost("\"init 0 0\" \"write first\" done window \"init 0 0\" "
+                          "\"write second\" window");
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("done returned"), std::string::npos) << run.output;
+    std::vector<int> found;
+    std::vector<RECT> rects = WindowRects(run.output, &found);
+    ASSERT_EQ(found.size(), 2u) << run.output;
+    EXPECT_EQ(found[0], 0) << "Done destroyed the window";
+    EXPECT_EQ(found[1], 1) << "the second Init made it again";
+    EXPECT_EQ(rects[1].left, 70);
+    EXPECT_EQ(rects[1].top, 80);
+    EXPECT_EQ(rects[1].right, 390);
+    EXPECT_EQ(rects[1].bottom, 280);
+    int loads = 0;
+    for (const std::string &line : LogLines()) {
+        EXPECT_EQ(line.find("Error"), std::string::npos) << line;
+        loads += line == "LoadPicture File Open";
+    }
+    EXPECT_EQ(loads, 1) << "the picture stays loaded";
+    // The new window shows the row: its opaque background at X, Y.
+    CaptureFile capture = ReadCapture(ReadFile("again.bmp"));
+    ASSERT_TRUE(capture.valid);
+    EXPECT_TRUE(Near(capture.At(1, 1), RGB(0, 0, 255), 8));
+}
+
+TEST_F(Desktop, ASavedConfigurationMovesTheWindowWhileTheHostRuns) {
+    const char before[] = "WatchConfig=1\nX=50\nY=60\nWidth=320\nHeight=200\n";
+    const char after[] = "WatchConfig=1\nX=150\nY=90\nWidth=300\nHeight=180\n";
+    WriteConfig(before);
+    WriteFile("displays\\next.cfg", after);
+    HostRun run = RunHost("\"init 0 0\" \"write a\" window "
+                          "\"copy displays\\next.cfg displays\\Tavlora.cfg\" \"pause 1200\" "
+                          "\"write b\" window");
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    std::vector<int> found;
+    std::vector<RECT> rects = WindowRects(run.output, &found);
+    ASSERT_EQ(found.size(), 2u) << run.output;
+    EXPECT_EQ(rects[0].left, 50);
+    EXPECT_EQ(rects[1].left, 150) << run.output;
+    EXPECT_EQ(rects[1].top, 90);
+    EXPECT_EQ(rects[1].right, 450);
+    EXPECT_EQ(rects[1].bottom, 270);
+}
+
+} // namespace
