@@ -301,6 +301,7 @@ CheckResult CheckConfig(const char *path, std::string *report) {
 
     ConfigState start;
     memset(&start, 0, sizeof start);
+    for (LineLayout &row : start.rows) row = RowDefaults; // the values rows have at load
     SetState(start);
     Check check = {report, 0};
     if (!ReadConfigFrom(path, Observe, &check)) {
