@@ -624,6 +624,7 @@ uint32_t convertPixel(const Target &from, const Target &to, uint32_t p) {
 void reset_gdi() {
     gdi() = Gdi();
     addStockObjects();
+    reset_regions();
 }
 
 bool draw_target(HDC dc, DrawTarget *target) {
@@ -676,7 +677,7 @@ int live_gdi_objects() {
     int n = 0;
     for (const auto &entry : gdi().objects)
         if (!entry.second.stock) ++n;
-    return n;
+    return n + live_regions();
 }
 
 int live_dcs() {
@@ -816,6 +817,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
         return FALSE;
     }
     sim::Object *o = findObject(object);
+    if (!o && sim::delete_region(object)) return TRUE; // regions are never selected here
     if (!o) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

@@ -64,3 +64,13 @@ void reset_gdi();
 void reset_ole();
 
 } // namespace sim
+
+namespace sim {
+
+// Regions live in sim_region.cpp; the GDI part deletes, counts and resets
+// them with its other objects. delete_region is false when `handle` is no region.
+bool delete_region(HGDIOBJ handle);
+int live_regions();
+void reset_regions();
+
+} // namespace sim
