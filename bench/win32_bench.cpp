@@ -1,6 +1,6 @@
 // Benchmarks of the real Tavlora.dll (under Wine, or on Windows): the DLL is
 // loaded with LoadLibrary and its entry points found by name, as a host
-// does; the same three pairs as the simulation's benchmarks (see common.h),
+// does; the same four pairs as the simulation's benchmarks (see common.h),
 // timed with QueryPerformanceCounter, the floors on the real GDI.
 //
 // Each pair is measured in rounds: a batch of driver calls and a batch of
@@ -176,6 +176,15 @@ int main(int argc, char **argv) {
         results.push_back(MeasurePair("repaint", d, f, rounds));
     }
     {
+        // The same repaint with every row in dots.
+        if (!bench::StartDriver(driver, false, true)) return 1;
+        bench::ShowRows(driver);
+        Settle();
+        auto d = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
+        auto f = MakeCalls([&](long long) { bench::ComposeFloor(floors); });
+        results.push_back(MeasurePair("dot repaint", d, f, rounds));
+    }
+    {
         if (!bench::StartDriver(driver, true)) return 1;
         bench::FillRowsForUnchangedWrites(driver);
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
@@ -189,11 +198,14 @@ int main(int argc, char **argv) {
         printf("%-16s %12.2f %12.2f %8.2f\n", r.name, r.driver, r.floor, r.driver / r.floor);
     // The capture's own part: what the capturing write adds to the unchanged
     // one, for the driver and for the floor.
-    double driverAlone = results[2].driver - results[0].driver;
-    double floorAlone = results[2].floor - results[0].floor;
+    double driverAlone = results[3].driver - results[0].driver;
+    double floorAlone = results[3].floor - results[0].floor;
     if (driverAlone > 0 && floorAlone > 0)
         printf("%-16s %12.2f %12.2f %8.2f\n", "capture alone", driverAlone, floorAlone,
                driverAlone / floorAlone);
+    // Dot-matrix rows against the same rows in fonts.
+    printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", "dots vs fonts", results[2].driver,
+           results[1].driver, results[2].driver / results[1].driver);
     fflush(stdout);
 
     bench::CloseFloors(&floors);
