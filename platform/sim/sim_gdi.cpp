@@ -634,7 +634,20 @@ bool draw_target(HDC dc, DrawTarget *target) {
     target->originX = 0;
     target->originY = 0;
     target->clip = intersect(t.clip, RECT{0, 0, t.surface->width, t.surface->height});
+    target->mono = t.mono;
     return true;
+}
+
+bool rop_of_source(DWORD rop) {
+    return ropUsesSource(rop);
+}
+
+uint32_t apply_source_rop(DWORD rop, uint32_t source, uint32_t dest) {
+    return applyRop(rop, source, dest, 0);
+}
+
+uint32_t monochrome_pixel(uint32_t pixel) {
+    return monochrome(pixel);
 }
 
 int screen_dpi() {

@@ -224,6 +224,8 @@ typedef struct WNDCLASSEXA {
 
 // GDI
 #define SRCCOPY 0x00CC0020u
+#define SRCPAINT 0x00EE0086u
+#define SRCAND 0x008800C6u
 #define OPAQUE 2
 #define TRANSPARENT 1
 #define ETO_OPAQUE 0x0002
@@ -491,3 +493,8 @@ typedef struct XFORM {
 
 HRGN WINAPI ExtCreateRegion(const XFORM *xform, DWORD count, const RGNDATA *data);
 BOOL WINAPI FillRgn(HDC dc, HRGN region, HBRUSH brush);
+
+// gdi32 (sim_stretch.cpp): device-independent pixels put on a context.
+int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                         int ySrc, int srcWidth, int srcHeight, const void *bits,
+                         const BITMAPINFO *info, UINT usage, DWORD rop);

@@ -174,31 +174,54 @@ TEST_F(Rows, CustomCharactersShareTheTextGrid) {
                                                "{13, 84, 17, 88}", "{25, 84, 29, 88}"}));
 }
 
-TEST_F(Rows, DotRowsFillOneRegionPerColourAndReleaseIt) {
-    Paint(kBack);
-    LayOutDotRow(0, "Hello, dots \xb0\xc4\xe9");
-    sim::clear_journal();
-    DrawRow(0, dc_);
-    EXPECT_EQ(sim::calls("ExtCreateRegion"), 2);
+TEST_F(Rows, DotRowsTakeFourTransfersOrARegionOrSingleFills) {
+    const char *text = "Hello, dots \xb0\xc4\xe9";
+    auto drawn = [&](const char *failing1, const char *failing2) {
+        Paint(kBack);
+        LayOutDotRow(0, text);
+        sim::clear_journal();
+        if (failing1) sim::fail_call(failing1, 0, ERROR_NOT_ENOUGH_MEMORY);
+        if (failing2) sim::fail_call(failing2, 0, ERROR_NOT_ENOUGH_MEMORY);
+        DrawRow(0, dc_);
+        sim::clear_faults();
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) pixels.push_back(At(x, y));
+        return pixels;
+    };
+    // Two transfers a colour through a one-bit mask, and nothing else.
+    std::vector<COLORREF> masked = drawn(nullptr, nullptr);
+    EXPECT_EQ(sim::calls("StretchDIBits"), 4);
+    EXPECT_EQ(sim::calls("ExtCreateRegion") + sim::calls("FillRect") + sim::calls("ExtTextOutA"), 0);
+    // Refused transfers: one region a colour; refused regions: one fill a dot.
+    std::vector<COLORREF> regions = drawn("StretchDIBits", nullptr);
     EXPECT_EQ(sim::calls("FillRgn"), 2);
     EXPECT_EQ(sim::calls("FillRect"), 0);
-    EXPECT_EQ(sim::calls("ExtTextOutA"), 0);
-    std::vector<COLORREF> drawn;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) drawn.push_back(At(x, y));
-
-    // Without regions every dot is filled on its own, to the same pixels.
-    Paint(kBack);
-    LayOutDotRow(0, "Hello, dots \xb0\xc4\xe9");
-    sim::clear_journal();
-    sim::fail_call("ExtCreateRegion", 0, ERROR_NOT_ENOUGH_MEMORY);
-    DrawRow(0, dc_);
-    sim::clear_faults();
+    std::vector<COLORREF> single = drawn("StretchDIBits", "ExtCreateRegion");
     EXPECT_EQ(sim::calls("FillRect"), 15 * 40);
-    size_t differing = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) differing += At(x, y) != drawn[y * kWidth + x];
-    EXPECT_EQ(differing, 0u);
+    EXPECT_TRUE(masked == regions) << "the region draws other pixels";
+    EXPECT_TRUE(masked == single) << "single fills draw other pixels";
+    EXPECT_NE(masked, std::vector<COLORREF>(masked.size(), kBack));
+
+    // A row larger than the mask goes in spans of cells; a cell larger than
+    // it as a region. The dot row at the top is the first dot row of each cell.
+    Paint(kBack);
+    LayOutDotRow(1, std::string(80, 'T').c_str());
+    WorkingLayouts[1].FontWidth = 3000, WorkingLayouts[1].X = -3000 * 79 - 375;
+    sim::clear_journal();
+    DrawRow(1, dc_);
+    EXPECT_GT(sim::calls("StretchDIBits"), 4);
+    EXPECT_EQ(sim::calls("FillRgn"), 0);
+    EXPECT_EQ(At(0, 8), kLit) << "the last T's top bar";
+    Paint(kBack);
+    LayOutDotRow(1, "T");
+    WorkingLayouts[1].FontHeight = 300000, WorkingLayouts[1].Y = -30000 + 2;
+    sim::clear_journal();
+    DrawRow(1, dc_);
+    EXPECT_EQ(sim::calls("StretchDIBits"), 0);
+    EXPECT_EQ(sim::calls("FillRgn"), 2);
+    EXPECT_EQ(At(13, 2), kLit);
+    EXPECT_EQ(At(13, 1), kBack);
 }
 
 TEST_F(Rows, DotSizesAtTheEdges) {
