@@ -15,26 +15,13 @@ namespace {
 const int kWidth = 320, kHeight = 120;
 
 // A screen-compatible bitmap of kWidth x kHeight in a memory context.
-class Rows : public DriverTest {
+class Rows : public SurfaceTest {
   protected:
+    Rows() : SurfaceTest(kWidth, kHeight) {}
     void SetUp() override {
-        DriverTest::SetUp();
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, kWidth, kHeight);
-        ReleaseDC(nullptr, screen);
-        previous_ = SelectObject(dc_, bitmap_);
+        SurfaceTest::SetUp();
         memset(WorkingLayouts, 0, sizeof WorkingLayouts);
         sim::clear_journal();
-    }
-    void TearDown() override {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-        DriverTest::TearDown();
-    }
-    void SetRow(int row, const char *text) {
-        snprintf(reinterpret_cast<char *>(TextRows[row]), kColumns + 1, "%s", text);
     }
     void Paint(COLORREF colour) {
         RECT all = {0, 0, kWidth, kHeight};
@@ -42,10 +29,6 @@ class Rows : public DriverTest {
         FillRect(dc_, &all, brush);
         DeleteObject(brush);
     }
-    COLORREF At(int x, int y) { return sim::bitmap_pixel(bitmap_, x, y); }
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
 };
 
 // Four font-look rows with every kind of content: plain and styled text,

@@ -6,30 +6,17 @@
 
 namespace {
 
-class SimPixels : public DriverTest {
+// A 16 x 8 surface painted grey.
+class SimPixels : public SurfaceTest {
   protected:
+    SimPixels() : SurfaceTest(16, 8) {}
     void SetUp() override {
-        DriverTest::SetUp();
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, 16, 8);
-        ReleaseDC(nullptr, screen);
-        kept_ = SelectObject(dc_, bitmap_);
+        SurfaceTest::SetUp();
         RECT all = {0, 0, 16, 8};
         HBRUSH grey = CreateSolidBrush(RGB(0x80, 0x80, 0x80));
         FillRect(dc_, &all, grey);
         DeleteObject(grey);
     }
-    void TearDown() override {
-        SelectObject(dc_, kept_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-        DriverTest::TearDown();
-    }
-    COLORREF At(int x, int y) { return sim::bitmap_pixel(bitmap_, x, y); }
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ kept_;
 };
 
 struct Rects {
