@@ -18,7 +18,14 @@ static const char kRowLayouts[] =
     "Line4FontColor=255 255 255\nLine4FontBkColor=20 40 90\nLine4FontBold=400\n"
     "Line4FontItalics=1\n";
 
-std::string Configuration(bool record) {
+// Dot-matrix rows with a gap and visible unlit dots: both colours drawn.
+static const char kDotRows[] =
+    "Line1Dots=1\nLine1DotGap=1\nLine1DotOffColor=60 50 10\n"
+    "Line2Dots=1\nLine2DotGap=1\nLine2DotOffColor=30 60 70\n"
+    "Line3Dots=1\nLine3DotGap=1\nLine3DotOffColor=30 70 40\n"
+    "Line4Dots=1\nLine4DotGap=1\nLine4DotOffColor=60 60 60\n";
+
+std::string Configuration(bool record, bool dots) {
     char window[96];
     snprintf(window, sizeof window, "Debug=0\nX=0\nY=0\nWidth=%d\nHeight=%d\nDontShowWindow=0\n",
              kWidth, kHeight);
@@ -29,8 +36,7 @@ std::string Configuration(bool record) {
         for (const char *p = extra; *p; ++p) text += *p == ';' ? '\n' : *p;
         text += '\n';
     }
-    return text + kRowLayouts;
-}
+    return text + kRowLayouts + (dots ? kDotRows : "");}
 
 static const char kRow1[] = "12:00:00 \x01 Mon 1 Jan";
 static const char kRow1Changed[] = "12:00:01 \x01 Mon 1 Jan";
@@ -67,8 +73,8 @@ bool PrepareFolder(const char *picture) {
     return ok;
 }
 
-bool StartDriver(const Driver &driver, bool record) {
-    std::string text = Configuration(record);
+bool StartDriver(const Driver &driver, bool record, bool dots) {
+    std::string text = Configuration(record, dots);
     FILE *file = fopen("displays" PATH_SEP "Tavlora.cfg", "wb");
     if (!file || fwrite(text.data(), 1, text.size(), file) != text.size() || fclose(file) != 0) {
         fprintf(stderr, "benchmarks: cannot write displays" PATH_SEP "Tavlora.cfg\n");

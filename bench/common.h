@@ -11,6 +11,8 @@
 //   write that changes one character
 //   Capture: an unchanged DISPLAYDLL_Write     CaptureFloor
 //   that captures the window to a file
+//   DotRepaint: Repaint with every row a       ComposeFloor; and against
+//   dot-matrix row (unlit dots drawn too)      Repaint, the font look
 //
 // The code uses only the Win32 functions that platform/platform.h gives in
 // both builds.
@@ -30,8 +32,8 @@ const int kHeight = 240;
 
 // The text of displays\Tavlora.cfg: the window at 640 x 240 at the top-left
 // of the desktop with the rows of the sample file; with `record`, a capture
-// to bench.bmp at every refresh.
-std::string Configuration(bool record);
+// to bench.bmp at every refresh; with `dots`, every row a dot-matrix row.
+std::string Configuration(bool record, bool dots = false);
 
 // Four 20-character rows with custom character 1 in each; the first row
 // also in a second version, one character apart, for changed writes.
@@ -56,7 +58,7 @@ bool PrepareFolder(const char *picture);
 
 // Writes displays\Tavlora.cfg in the current folder (see Configuration)
 // and calls DISPLAYDLL_Init. False when the driver has no window.
-bool StartDriver(const Driver &driver, bool record);
+bool StartDriver(const Driver &driver, bool record, bool dots = false);
 // Shows the four rows, custom character 1 defined.
 void ShowRows(const Driver &driver);
 // Puts kFullRow in every row, for unchanged writes.

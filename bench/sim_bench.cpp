@@ -1,10 +1,10 @@
 // Benchmarks of the driver on the simulated platform (Google Benchmark):
-// three driver calls, each against its floor measured in the same run (see
+// four driver calls, each against its floor measured in the same run (see
 // common.h). The simulation's calls keep a journal; it is emptied every
 // 1024 iterations outside the timing, for the driver and the floors alike.
 //
 // Every benchmark is repeated (12 times unless --benchmark_repetitions
-// says otherwise), the repetitions of all six interleaved in a random
+// says otherwise), the repetitions of all seven interleaved in a random
 // order, so that a passing load on the machine falls on driver and floor
 // alike; at the end a table gives each pair's medians and the
 // ratio of driver to floor, and the same for the capture's own part (the
@@ -32,8 +32,8 @@ const bench::Driver Driver = {DISPLAYDLL_Init, DISPLAYDLL_Write, DISPLAYDLL_SetP
                               DISPLAYDLL_CustomChar};
 bench::Floors Floors;
 
-void StartDriver(bool record) {
-    if (!bench::StartDriver(Driver, record)) exit(1);
+void StartDriver(bool record, bool dots = false) {
+    if (!bench::StartDriver(Driver, record, dots)) exit(1);
 }
 
 // Empties the journal now and then, outside the timing.
@@ -70,6 +70,17 @@ void Repaint(benchmark::State &state) {
         bench::Repaint(Driver, count);
         KeepJournalShort(state, count);
     }
+}
+
+void DotRepaint(benchmark::State &state) {
+    StartDriver(false, true);
+    bench::ShowRows(Driver);
+    int64_t count = 0;
+    for (auto _ : state) {
+        bench::Repaint(Driver, count);
+        KeepJournalShort(state, count);
+    }
+    StartDriver(false);
 }
 
 void RepaintFloor(benchmark::State &state) {
@@ -116,7 +127,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
         static const char *const kPairs[][3] = {
             {"unchanged write", "UnchangedWrite", "UnchangedWriteFloor"},
             {"repaint", "Repaint", "RepaintFloor"},
-            {"capture", "Capture", "CaptureFloor"}};
+            {"capture", "Capture", "CaptureFloor"},
+            {"dot repaint", "DotRepaint", "RepaintFloor"}};
         printf("\nmedians, microseconds (simulated platform)\n");
         printf("%-16s %12s %12s %8s\n", "pair", "driver", "floor", "ratio");
         for (const auto &pair : kPairs) {
@@ -130,6 +142,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
         double floor = Median("CaptureFloor") - Median("UnchangedWriteFloor");
         if (driver > 0 && floor > 0)
             printf("%-16s %12.2f %12.2f %8.2f\n", "capture alone", driver, floor, driver / floor);
+        // Dot-matrix rows against the same rows in fonts.
+        double dots = Median("DotRepaint"), fonts = Median("Repaint");
+        if (dots > 0 && fonts > 0)
+            printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", "dots vs fonts", dots, fonts,
+                   dots / fonts);
     }
 
   private:
@@ -146,6 +163,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 BENCHMARK(UnchangedWrite)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(UnchangedWriteFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(Repaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(DotRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(RepaintFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(Capture)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(CaptureFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -1,11 +1,12 @@
 // Benchmarks of the real Tavlora.dll (under Wine, or on Windows): the DLL is
 // loaded with LoadLibrary and its entry points found by name, as a host
-// does; the same three pairs as the simulation's benchmarks (see common.h),
+// does; the same four pairs as the simulation's benchmarks (see common.h),
 // timed with QueryPerformanceCounter, the floors on the real GDI.
 //
 // Each pair is measured in rounds: a batch of driver calls and a batch of
 // floor calls (in turns first), each batch long enough (about 30 ms) for
-// the counter. The
+// the counter; dot-matrix rows against font rows the same way, the driver
+// started anew with the rows of each before its batch. The
 // table gives, for each, the median over the rounds of the time per call,
 // and the ratio of the medians; and the same for the capture's own part
 // (the capturing write's median less the unchanged write's). Nothing here
@@ -120,6 +121,35 @@ void Settle() {
     }
 }
 
+// Dot-matrix rows against font rows, in alternating batches: each batch
+// starts the driver with its configuration and shows the rows first,
+// outside the timing. The driver is left started with font rows.
+Result MeasureDotsAgainstFonts(const bench::Driver &driver, int rounds) {
+    auto repaints = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
+    std::vector<double> times[2]; // font rows, dot rows
+    long long calls[2] = {0, 0};
+    for (int round = 0; round < rounds; ++round)
+        for (int turn = 0; turn < 2; ++turn) {
+            int dots = (round + turn) % 2; // which goes first changes from round to round
+            if (!bench::StartDriver(driver, false, dots != 0)) return Result{"dots vs fonts", 0, 0, 0, 0, 0, 0};
+            bench::ShowRows(driver);
+            Settle();
+            if (calls[dots] == 0) calls[dots] = BatchSize(repaints);
+            times[dots].push_back(repaints.Batch(calls[dots]) * 1e6);
+        }
+    bench::StartDriver(driver, false);
+    const std::vector<double> &d = times[1], &f = times[0];
+    Result r = {"dots vs fonts", Median(d), Median(f), *std::min_element(d.begin(), d.end()),
+                *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
+                *std::max_element(f.begin(), f.end())};
+    printf("%-16s dots   %10.2f us (%.2f .. %.2f, %lld a batch)   fonts %10.2f us "
+           "(%.2f .. %.2f, %lld a batch)\n",
+           r.name, r.driver, r.driverLow, r.driverHigh, calls[1], r.floor, r.floorLow,
+           r.floorHigh, calls[0]);
+    fflush(stdout);
+    return r;
+}
+
 template <typename T> bool Resolve(HMODULE module, const char *name, T *proc) {
     *proc = reinterpret_cast<T>(reinterpret_cast<void *>(GetProcAddress(module, name)));
     if (!*proc) fprintf(stderr, "win32-bench: Tavlora.dll has no %s\n", name);
@@ -176,6 +206,16 @@ int main(int argc, char **argv) {
         results.push_back(MeasurePair("repaint", d, f, rounds));
     }
     {
+        // The same repaint with every row in dots.
+        if (!bench::StartDriver(driver, false, true)) return 1;
+        bench::ShowRows(driver);
+        Settle();
+        auto d = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
+        auto f = MakeCalls([&](long long) { bench::ComposeFloor(floors); });
+        results.push_back(MeasurePair("dot repaint", d, f, rounds));
+    }
+    Result dotsAgainstFonts = MeasureDotsAgainstFonts(driver, rounds);
+    {
         if (!bench::StartDriver(driver, true)) return 1;
         bench::FillRowsForUnchangedWrites(driver);
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
@@ -189,11 +229,15 @@ int main(int argc, char **argv) {
         printf("%-16s %12.2f %12.2f %8.2f\n", r.name, r.driver, r.floor, r.driver / r.floor);
     // The capture's own part: what the capturing write adds to the unchanged
     // one, for the driver and for the floor.
-    double driverAlone = results[2].driver - results[0].driver;
-    double floorAlone = results[2].floor - results[0].floor;
+    double driverAlone = results[3].driver - results[0].driver;
+    double floorAlone = results[3].floor - results[0].floor;
     if (driverAlone > 0 && floorAlone > 0)
         printf("%-16s %12.2f %12.2f %8.2f\n", "capture alone", driverAlone, floorAlone,
                driverAlone / floorAlone);
+    // Dot-matrix rows against the same rows in fonts, measured in turns.
+    printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", dotsAgainstFonts.name,
+           dotsAgainstFonts.driver, dotsAgainstFonts.floor,
+           dotsAgainstFonts.driver / dotsAgainstFonts.floor);
     fflush(stdout);
 
     bench::CloseFloors(&floors);

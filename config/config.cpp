@@ -8,10 +8,12 @@
 #include <cstring>
 
 // Every setting is 0 or empty at a first start, but EndHostOnClose.
-const ScreenSettingsRecord DefaultScreenSettings = {0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1};
-ScreenSettingsRecord ScreenSettings = DefaultScreenSettings;
+const ScreenSettingsRecord ScreenDefaults = {0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1};
+ScreenSettingsRecord ScreenSettings = ScreenDefaults;
 int32_t DebugLevel;
-LineLayout ConfiguredLayouts[4];
+// Every field starts at zero except the gap between dots.
+const LineLayout RowDefaults = {0, 0, 0, "", 0, 0, {0, 0, 0}, {0, 0, 0}, 0, 0, 0, 0, 1, {0, 0, 0}};
+LineLayout ConfiguredLayouts[4] = {RowDefaults, RowDefaults, RowDefaults, RowDefaults};
 LineLayout WorkingLayouts[4];
 
 static const int kLineBuffer = 128; // 127 characters and the terminator
@@ -99,6 +101,9 @@ const ConfigKey RowKeys[] = {
     {"FontBold=", ConfigNumber, ROW_FIELD(FontBold), 0, NULL},
     {"FontItalics=", ConfigSwitch, ROW_FIELD(FontItalics), 2, NULL},
     {"FontUnderline=", ConfigSwitch, ROW_FIELD(FontUnderline), 3, NULL},
+    {"Dots=", ConfigSwitch, ROW_FIELD(Dots), 1, NULL},
+    {"DotGap=", ConfigNumber, ROW_FIELD(DotGap), 0, NULL},
+    {"DotOffColor=", ConfigColour, ROW_FIELD(DotOffColor), 0, "Dot Off Color"},
 };
 const int RowKeyCount = sizeof RowKeys / sizeof RowKeys[0];
 

@@ -30,12 +30,16 @@ struct LineLayout {
     int32_t FontBold;       // the weight itself, e.g. 700
     int32_t FontUnderline;  // 3: underlined
     int32_t FontItalics;    // 2: italic
+    int32_t Dots;           // non-zero: a dot-matrix row, 5 x 8 dots a character
+    int32_t DotGap;         // pixels between neighbouring dots (1 unless configured)
+    int32_t DotOffColor[3]; // unlit dots; all zero: not drawn
 };
 
-extern const ScreenSettingsRecord DefaultScreenSettings; // before any file is read
+extern const ScreenSettingsRecord ScreenDefaults; // before any file is read
 extern ScreenSettingsRecord ScreenSettings;
 extern int32_t DebugLevel;
-extern LineLayout ConfiguredLayouts[4];
+extern LineLayout ConfiguredLayouts[4]; // each starts as RowDefaults
+extern const LineLayout RowDefaults;
 extern LineLayout WorkingLayouts[4];
 
 // One key of the file: how its value is read and where it is stored. The

@@ -301,7 +301,8 @@ CheckResult CheckConfig(const char *path, std::string *report) {
 
     ConfigState start;
     memset(&start, 0, sizeof start);
-    start.screen = DefaultScreenSettings;
+    start.screen = ScreenDefaults; // the values the driver has at load
+    for (LineLayout &row : start.rows) row = RowDefaults;
     SetState(start);
     Check check = {report, 0};
     if (!ReadConfigFrom(path, Observe, &check)) {

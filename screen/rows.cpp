@@ -26,6 +26,10 @@ static COLORREF ColourOf(const int32_t rgb[3]) {
 }
 
 void DrawRow(int row, HDC surface) {
+    if (WorkingLayouts[row].Dots) {
+        DrawDotRow(row, surface);
+        return;
+    }
     const unsigned char *text = TextRows[row];
     int start = 0;
     bool pending = false;

@@ -10,6 +10,11 @@ int GlyphSlotOf(unsigned char code);
 // Draws row 0 to 3 of the text rows at its working position in WorkingLayouts.
 void DrawRow(int row, HDC surface);
 
+// Draws row 0 to 3 as a dot-matrix row: every character, custom ones too, a
+// 5 x 8 grid of dots in a FontWidth x FontHeight cell, on the custom
+// characters' grid. Advances the row's working X by FontWidth a character.
+void DrawDotRow(int row, HDC surface);
+
 // Draws the characters at positions first to last (inclusive) of the row's text.
 void DrawTextRun(int row, int first, int last, HDC surface);
 

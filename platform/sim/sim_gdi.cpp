@@ -624,6 +624,7 @@ uint32_t convertPixel(const Target &from, const Target &to, uint32_t p) {
 void reset_gdi() {
     gdi() = Gdi();
     addStockObjects();
+    reset_regions();
 }
 
 bool draw_target(HDC dc, DrawTarget *target) {
@@ -633,7 +634,20 @@ bool draw_target(HDC dc, DrawTarget *target) {
     target->originX = 0;
     target->originY = 0;
     target->clip = intersect(t.clip, RECT{0, 0, t.surface->width, t.surface->height});
+    target->mono = t.mono;
     return true;
+}
+
+bool rop_of_source(DWORD rop) {
+    return ropUsesSource(rop);
+}
+
+uint32_t apply_source_rop(DWORD rop, uint32_t source, uint32_t dest) {
+    return applyRop(rop, source, dest, 0);
+}
+
+uint32_t monochrome_pixel(uint32_t pixel) {
+    return monochrome(pixel);
 }
 
 int screen_dpi() {
@@ -676,7 +690,7 @@ int live_gdi_objects() {
     int n = 0;
     for (const auto &entry : gdi().objects)
         if (!entry.second.stock) ++n;
-    return n;
+    return n + live_regions();
 }
 
 int live_dcs() {
@@ -816,6 +830,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
         return FALSE;
     }
     sim::Object *o = findObject(object);
+    if (!o && sim::delete_region(object)) return TRUE; // regions are never selected here
     if (!o) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

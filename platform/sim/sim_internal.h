@@ -34,6 +34,7 @@ struct DrawTarget {
     int originX;
     int originY;
     RECT clip;
+    bool mono; // a monochrome bitmap: only black and white are kept
 };
 bool draw_target(HDC dc, DrawTarget *target);
 
@@ -62,5 +63,22 @@ bool fill_rect(HDC dc, const RECT &rect, HBRUSH brush);
 void reset_user();
 void reset_gdi();
 void reset_ole();
+
+} // namespace sim
+
+namespace sim {
+
+// Regions live in sim_region.cpp; the GDI part deletes, counts and resets
+// them with its other objects. delete_region is false when `handle` is no region.
+bool delete_region(HGDIOBJ handle);
+
+// Block-transfer arithmetic of the GDI part, for drawing in other files:
+// whether a raster operation is one of the source-and-destination ones
+// simulated, its result for one pixel, and the nearer of black and white.
+bool rop_of_source(DWORD rop);
+uint32_t apply_source_rop(DWORD rop, uint32_t source, uint32_t dest);
+uint32_t monochrome_pixel(uint32_t pixel);
+int live_regions();
+void reset_regions();
 
 } // namespace sim

@@ -247,6 +247,8 @@ typedef struct WNDCLASSEXA {
 
 // GDI
 #define SRCCOPY 0x00CC0020u
+#define SRCPAINT 0x00EE0086u
+#define SRCAND 0x008800C6u
 #define OPAQUE 2
 #define TRANSPARENT 1
 #define ETO_OPAQUE 0x0002
@@ -489,3 +491,36 @@ COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 HRESULT WINAPI CreateStreamOnHGlobal(HGLOBAL memory, BOOL deleteOnRelease, LPSTREAM *stream);
 HRESULT WINAPI OleLoadPicture(LPSTREAM stream, LONG size, BOOL runMode, REFIID iid,
                               LPVOID *picture);
+
+// gdi32 regions (sim_region.cpp): a region made of rectangles and filled with a brush.
+struct HRGN__ {
+    int unused;
+};
+typedef struct HRGN__ *HRGN;
+
+#define RDH_RECTANGLES 1
+
+typedef struct RGNDATAHEADER {
+    DWORD dwSize;
+    DWORD iType;
+    DWORD nCount;
+    DWORD nRgnSize;
+    RECT rcBound;
+} RGNDATAHEADER;
+
+typedef struct RGNDATA {
+    RGNDATAHEADER rdh;
+    char Buffer[1];
+} RGNDATA, *LPRGNDATA;
+
+typedef struct XFORM {
+    float eM11, eM12, eM21, eM22, eDx, eDy;
+} XFORM;
+
+HRGN WINAPI ExtCreateRegion(const XFORM *xform, DWORD count, const RGNDATA *data);
+BOOL WINAPI FillRgn(HDC dc, HRGN region, HBRUSH brush);
+
+// gdi32 (sim_stretch.cpp): device-independent pixels put on a context.
+int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                         int ySrc, int srcWidth, int srcHeight, const void *bits,
+                         const BITMAPINFO *info, UINT usage, DWORD rop);

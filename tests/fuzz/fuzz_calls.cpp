@@ -117,6 +117,13 @@ std::string ConfigurationText(uint8_t choice) {
     text += "Record=1\nRecordFile=capture.bmp\n";
     text += (choice & 2) ? "RecordInterval=1\n" : "RecordInterval=0\n";
     text += kRowSets[(choice >> 4) & 3];
+    // Dot-matrix rows on the same cells: no gap, the default one, one wider
+    // than the dots, and a negative one; unlit dots drawn in two rows.
+    if (choice & 0x80)
+        text += "Line1Dots=1\nLine1DotGap=0\nLine1DotOffColor=10 20 30\n"
+                "Line2Dots=1\n"
+                "Line3Dots=1\nLine3DotGap=50\nLine3DotOffColor=0 0 1\n"
+                "Line4Dots=1\nLine4DotGap=-5\n";
     return text;
 }
 
@@ -199,7 +206,9 @@ void InjectFault(fuzz::Reader &in, Run &run) {
         "GetSystemMetrics", "FormatMessageA",      "ReleaseDC",
         // the start: picture and window
         "GetFileSize", "ReadFile", "CreateStreamOnHGlobal", "OleLoadPicture", "RegisterClassExA",
-        "CreateWindowExA", "GetModuleHandleA", "LoadIconA", "LoadCursorA"};
+        "CreateWindowExA", "GetModuleHandleA", "LoadIconA", "LoadCursorA",
+        // dot-matrix rows
+        "StretchDIBits", "ExtCreateRegion", "FillRgn"};
     static const DWORD kErrors[] = {ERROR_NOT_ENOUGH_MEMORY, ERROR_ACCESS_DENIED,
                                     ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER};
     const size_t count = sizeof kOperations / sizeof kOperations[0];

@@ -89,7 +89,8 @@ TEST_F(ConfigCheck, TheShippedSampleIsReadWholeAndLeavesTheDriversSettings) {
     EXPECT_NE(report.find("  row 4: X = 0, Y = 158, FontType = 0, FontName = \"Courier New\", "
                           "FontHeight = 32, FontWidth = 16,\n"
                           "         FontColor = 255 255 255, FontBkColor = 20 40 90, FontBold = 400, "
-                          "FontItalics = on, FontUnderline = off\n"),
+                          "FontItalics = on, FontUnderline = off, Dots = off,\n"
+                          "         DotGap = 1, DotOffColor = 0 0 0\n"),
               std::string::npos)
         << report;
     EXPECT_NE(report.find("result: no problems\n"), std::string::npos) << report;

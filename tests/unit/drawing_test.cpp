@@ -12,26 +12,18 @@
 namespace {
 
 // A memory surface to draw on, with the journal cleared.
-class Drawing : public DriverTest {
+class Drawing : public SurfaceTest {
   protected:
+    Drawing() : SurfaceTest(300, 100) {}
     void SetUp() override {
-        DriverTest::SetUp();
-        // Compatible with the screen: a memory context's own bitmap is monochrome.
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, 300, 100);
-        ReleaseDC(nullptr, screen);
-        previous_ = SelectObject(dc_, bitmap_);
+        SurfaceTest::SetUp();
         memset(WorkingLayouts, 0, sizeof WorkingLayouts);
         sim::clear_journal();
     }
     void TearDown() override {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
+        SurfaceTest::TearDown();
         EXPECT_EQ(sim::live_gdi_objects(), 0);
         EXPECT_EQ(sim::live_dcs(), 0);
-        DriverTest::TearDown();
     }
     // The rectangles of the FillRect calls, in order.
     std::vector<std::string> Fills() {
@@ -64,9 +56,6 @@ class Drawing : public DriverTest {
     void SetRow(int row, const char *text) {
         snprintf(reinterpret_cast<char *>(TextRows[row]), kColumns + 1, "%s", text);
     }
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
 };
 
 std::string Rect(int l, int t, int r, int b) {

@@ -52,3 +52,19 @@ std::vector<std::string> DriverTest::LogLines() {
         lines.push_back(line.size() >= 18 ? line.substr(18) : line);
     return lines;
 }
+
+void SurfaceTest::SetUp() {
+    DriverTest::SetUp();
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, width_, height_);
+    ReleaseDC(nullptr, screen);
+    previous_ = SelectObject(dc_, bitmap_);
+}
+
+void SurfaceTest::TearDown() {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+    DriverTest::TearDown();
+}

@@ -29,3 +29,20 @@ class DriverTest : public ::testing::Test {
     std::string previous_;
     bool leaksAllowed_ = false;
 };
+
+// A memory context holding a screen-compatible bitmap of width x height
+// (a memory context's own bitmap is monochrome), made by SetUp and freed by
+// TearDown, for tests that draw and look at pixels.
+class SurfaceTest : public DriverTest {
+  protected:
+    SurfaceTest(int width, int height) : width_(width), height_(height) {}
+    void SetUp() override;
+    void TearDown() override;
+    COLORREF At(int x, int y) { return sim::bitmap_pixel(bitmap_, x, y); }
+
+    int width_;
+    int height_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};

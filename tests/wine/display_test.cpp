@@ -144,4 +144,33 @@ TEST_F(DisplayWindow, CaptureShowsPictureGlyphAndBackground) {
     EXPECT_NE(c.At(12, 119), RGB(0, 128, 255));
 }
 
+TEST_F(DisplayWindow, DotRowsShowTextAndCustomCharactersOnOneGrid) {
+    // Cells of 24 x 30 at (10, 40): grid squares of 3 x 3, dots of 2 x 2.
+    WriteConfig("Width=300\nHeight=160\nRecord=1\nRecordInterval=0\nRecordFile=cap.bmp\n"
+                "Line1X=10\nLine1Y=40\nLine1FontHeight=30\nLine1FontWidth=24\n"
+                "Line1FontColor=255 255 0\nLine1Dots=1\nLine1DotGap=1\n"
+                "Line1DotOffColor=0 80 0\n");
+    HostRun run = RunHost("\"init 0 0\" \"char 1 0x11 0 0 0 0 0 0 0x01\" \"goto 1 1\" "
+                          "\"write A\\x01\" \"pause 100\" \"goto 1 1\" \"write A\\x01\"");
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    CaptureFile c = ReadCapture(ReadFile("cap.bmp"));
+    ASSERT_TRUE(c.valid) << run.output;
+    const COLORREF lit = RGB(255, 255, 0), unlit = RGB(0, 80, 0);
+    // "A": its top dot row .###. starts at (13, 43); dots are 3 pixels apart.
+    EXPECT_EQ(c.At(13, 43), unlit);
+    EXPECT_EQ(c.At(14, 44), unlit);
+    EXPECT_EQ(c.At(16, 43), lit);
+    EXPECT_EQ(c.At(17, 44), lit);
+    EXPECT_NE(c.At(18, 43), lit) << "the gap keeps the background";
+    EXPECT_NE(c.At(16, 45), lit) << "the gap keeps the background";
+    EXPECT_EQ(c.At(13, 55), lit) << "the bar of the A";
+    // The custom character in the next cell, on the same grid.
+    EXPECT_EQ(c.At(34 + 3, 43), lit);
+    EXPECT_EQ(c.At(34 + 6, 43), unlit);
+    EXPECT_EQ(c.At(34 + 15, 43), lit);
+    EXPECT_EQ(c.At(34 + 3, 43 + 21), unlit);
+    EXPECT_EQ(c.At(34 + 15, 43 + 21), lit);
+    EXPECT_NE(c.At(34 + 17, 43 + 21), lit);
+}
+
 } // namespace
