@@ -114,7 +114,7 @@ void ResetDriver() {
     memcpy(GlyphStore, LoadGlyphStore, sizeof GlyphStore);
     ScreenSettings = LoadScreenSettings;
     DebugLevel = 0;
-    memset(ConfiguredLayouts, 0, sizeof ConfiguredLayouts);
+    for (LineLayout &row : ConfiguredLayouts) row = RowDefaults;
     memset(WorkingLayouts, 0, sizeof WorkingLayouts);
     memset(&FontScratch, 0, sizeof FontScratch);
     memset(&ScreenPicture, 0, sizeof ScreenPicture);
