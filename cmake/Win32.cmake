@@ -14,7 +14,7 @@ set_target_properties(Tavlora PROPERTIES PREFIX "" OUTPUT_NAME Tavlora)
 target_include_directories(Tavlora PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(Tavlora PRIVATE ${TAVLORA_WIN32_DEFS} -fno-exceptions -fno-rtti)
 target_link_options(Tavlora PRIVATE -static-libgcc -static-libstdc++ -Wl,--enable-stdcall-fixup)
-target_link_libraries(Tavlora PRIVATE user32 gdi32 ole32 oleaut32 uuid)
+target_link_libraries(Tavlora PRIVATE user32 gdi32 gdiplus ole32 oleaut32 uuid)
 
 add_executable(tavlora-host host/host.cpp host/script.cpp)
 target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp log/log.cpp) # --check reads as the driver does

@@ -79,6 +79,7 @@ const ConfigKey ScreenKeys[] = {
     {"Record=", ConfigNumber, SCREEN_FIELD(Record), 0, NULL},
     {"RecordInterval=", ConfigNumber, SCREEN_FIELD(RecordInterval), 0, NULL},
     {"RecordFile=", ConfigText, SCREEN_FIELD(RecordFile), 0, NULL},
+    {"RecordOnChange=", ConfigNumber, SCREEN_FIELD(RecordOnChange), 0, NULL},
 };
 const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
 

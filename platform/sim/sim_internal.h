@@ -58,6 +58,12 @@ bool close_window_dc(HDC dc, bool paint);
 // FillRect without a journal entry.
 bool fill_rect(HDC dc, const RECT &rect, HBRUSH brush);
 
+// Between the drawing part and the DIB sections (sim_dib.cpp): a new 32-bit
+// colour bitmap (null when the size is empty or too large), and the pixels
+// of a bitmap that is not a stock object (null for any other handle).
+HBITMAP new_colour_bitmap(int width, int height);
+Surface *bitmap_surface(HGDIOBJ bitmap);
+
 // Resets of the parts kept in other files.
 void reset_user();
 void reset_gdi();
