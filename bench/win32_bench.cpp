@@ -1,6 +1,6 @@
 // Benchmarks of the real Tavlora.dll (under Wine, or on Windows): the DLL is
 // loaded with LoadLibrary and its entry points found by name, as a host
-// does; the same three pairs as the simulation's benchmarks (see common.h),
+// does; the same four pairs as the simulation's benchmarks (see common.h),
 // timed with QueryPerformanceCounter, the floors on the real GDI.
 //
 // Each pair is measured in rounds: a batch of driver calls and a batch of
@@ -149,7 +149,7 @@ int main(int argc, char **argv) {
         !Resolve(library, "DISPLAYDLL_Done", &done))
         return 1;
 
-    if (!bench::StartDriver(driver, false)) return 1;
+    if (!bench::StartDriver(driver, NULL)) return 1;
     HWND window = FindWindowA("Tavlora", NULL);
     bench::Floors floors;
     // The floors' paint window lies below the driver's, not over it.
@@ -176,11 +176,20 @@ int main(int argc, char **argv) {
         results.push_back(MeasurePair("repaint", d, f, rounds));
     }
     {
-        if (!bench::StartDriver(driver, true)) return 1;
+        if (!bench::StartDriver(driver, "bench.bmp")) return 1;
         bench::FillRowsForUnchangedWrites(driver);
+        Settle();
+        if (!bench::CopyWindowForFloors(&floors)) return 1; // the image the driver records
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
         auto f = MakeCalls([&](long long) { bench::CaptureFloor(floors, "floor.bmp"); });
         results.push_back(MeasurePair("capture", d, f, rounds));
+    }
+    {
+        if (!bench::StartDriver(driver, "bench.png")) return 1;
+        bench::FillRowsForUnchangedWrites(driver);
+        auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
+        auto f = MakeCalls([&](long long) { bench::PngFloor(floors, "floor.png"); });
+        results.push_back(MeasurePair("PNG capture", d, f, rounds));
     }
 
     printf("\nmedians, microseconds (Tavlora.dll, real GDI)\n");
@@ -189,11 +198,13 @@ int main(int argc, char **argv) {
         printf("%-16s %12.2f %12.2f %8.2f\n", r.name, r.driver, r.floor, r.driver / r.floor);
     // The capture's own part: what the capturing write adds to the unchanged
     // one, for the driver and for the floor.
-    double driverAlone = results[2].driver - results[0].driver;
-    double floorAlone = results[2].floor - results[0].floor;
-    if (driverAlone > 0 && floorAlone > 0)
-        printf("%-16s %12.2f %12.2f %8.2f\n", "capture alone", driverAlone, floorAlone,
-               driverAlone / floorAlone);
+    for (int i = 2; i <= 3; ++i) {
+        double driverAlone = results[i].driver - results[0].driver;
+        double floorAlone = results[i].floor - results[0].floor;
+        if (driverAlone > 0 && floorAlone > 0)
+            printf("%-16s %12.2f %12.2f %8.2f\n", i == 2 ? "capture alone" : "PNG alone",
+                   driverAlone, floorAlone, driverAlone / floorAlone);
+    }
     fflush(stdout);
 
     bench::CloseFloors(&floors);
