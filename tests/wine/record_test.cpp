@@ -135,4 +135,32 @@ TEST_F(Recording, AReaderNeverFindsAPartialFile) {
     }
 }
 
+// The driver records PNG files whatever the host made of COM on its thread,
+// and leaves the thread's apartment as the host set it up.
+TEST_F(Recording, PngWorksWhateverTheHostMadeOfComAndLeavesItSo) {
+    ASSERT_TRUE(CopyFileA((BuildFolder() + "\\com-host.exe").c_str(), Path("com-host.exe").c_str(),
+                          FALSE));
+    WriteConfig("Debug=1\nWidth=200\nHeight=100\nRecord=1\nRecordInterval=-1\nRecordFile=com.png\n");
+    for (const char *model : {"none", "sta", "mta"}) {
+        DeleteFileA(Path("com.png").c_str());
+        DeleteFileA(Path("com.txt").c_str());
+        std::string command = "\"" + Path("com-host.exe") + "\" " + model;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, folder_.c_str(),
+                                   &startup, &process));
+        EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0) << model;
+        DWORD status = 99;
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        EXPECT_EQ(status, 0u) << model;
+        EXPECT_EQ(ReadFile("com.txt"), std::string("ok=1 apartment=") + model + "\n");
+        EXPECT_TRUE(CheckPng(ReadFile("com.png")).complete) << model;
+        EXPECT_EQ(ReadFile("logs\\Tavlora.log").find("Error CaptureAnImage"), std::string::npos)
+            << model;
+    }
+}
+
 } // namespace
