@@ -11,19 +11,6 @@
 
 namespace {
 
-DWORD fileError(int err) {
-    switch (err) {
-    case ENOENT:
-        return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-        return ERROR_PATH_NOT_FOUND;
-    case EEXIST:
-        return ERROR_ALREADY_EXISTS;
-    default:
-        return ERROR_ACCESS_DENIED;
-    }
-}
-
 bool isFolder(const std::string &path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -42,7 +29,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
     std::string from = sim::host_path(existing), to = sim::host_path(target);
     struct stat st;
     if (stat(from.c_str(), &st) != 0) {
-        SetLastError(fileError(errno));
+        SetLastError(sim::errorFromErrno(errno));
         return FALSE;
     }
     if (stat(to.c_str(), &st) == 0) {
@@ -57,7 +44,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
         }
     }
     if (rename(from.c_str(), to.c_str()) != 0) {
-        SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : fileError(errno));
+        SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : sim::errorFromErrno(errno));
         return FALSE;
     }
     return TRUE;
@@ -71,7 +58,7 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
         return FALSE;
     }
     if (unlink(path.c_str()) != 0) {
-        SetLastError(fileError(errno));
+        SetLastError(sim::errorFromErrno(errno));
         return FALSE;
     }
     return TRUE;

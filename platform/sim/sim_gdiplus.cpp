@@ -159,8 +159,7 @@ GpStatus WINGDIPAPI GdipSaveImageToFile(GpImage *image, GDIPCONST WCHAR *fileNam
     }
     FILE *file = fopen(sim::host_path(name.c_str()).c_str(), "wb");
     if (!file) {
-        SetLastError(errno == EACCES || errno == EISDIR ? ERROR_ACCESS_DENIED
-                                                        : ERROR_PATH_NOT_FOUND);
+        SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : sim::errorFromErrno(errno));
         return Win32Error;
     }
     bool ok = sim::writePng(file, *static_cast<sim::Bitmap *>(image));

@@ -14,6 +14,9 @@ namespace sim {
 // setting the call's error as the last error.
 bool enter(const char *operation, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
+// The system error code Windows gives for what an errno value says.
+DWORD errorFromErrno(int err);
+
 // The host path for a Windows-style path: "\" becomes "/".
 std::string host_path(const char *path);
 
