@@ -888,20 +888,6 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
     if (sim::isEmpty(area)) return TRUE;
 
     int w = area.right - area.left, h = area.bottom - area.top;
-    if (rop == SRCCOPY && !from.mono && !to.mono) {
-        // A plain copy between colour surfaces moves the pixels as they are,
-        // row by row (in the order that keeps an overlapping copy right).
-        for (int i = 0; i < h; ++i) {
-            int row = dy < 0 && from.surface == to.surface ? h - 1 - i : i;
-            memmove(to.surface->pixels.data() +
-                        static_cast<size_t>(area.top + row) * to.surface->width + area.left,
-                    from.surface->pixels.data() +
-                        static_cast<size_t>(area.top + dy + row) * from.surface->width +
-                        (area.left + dx),
-                    static_cast<size_t>(w) * sizeof(uint32_t));
-        }
-        return TRUE;
-    }
     // The source block first: source and destination may be the same surface.
     std::vector<uint32_t> block;
     if (usesSource) {
