@@ -35,7 +35,7 @@ int main(int argc, char **argv) {
     init(0, 0, none, &ok);
     char text[] = "com";
     write(text);
-    FILE *out = fopen("com.txt", "w");
+    FILE *out = fopen("com.txt", "wb");
     if (!out) return 4;
     fprintf(out, "ok=%d apartment=%s\n", ok, Apartment());
     fclose(out);
