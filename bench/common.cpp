@@ -25,18 +25,20 @@ static const char kDotRows[] =
     "Line3Dots=1\nLine3DotGap=1\nLine3DotOffColor=30 70 40\n"
     "Line4Dots=1\nLine4DotGap=1\nLine4DotOffColor=60 60 60\n";
 
-std::string Configuration(bool record, bool dots) {
+std::string Configuration(const char *recordFile, bool dots) {
     char window[96];
     snprintf(window, sizeof window, "Debug=0\nX=0\nY=0\nWidth=%d\nHeight=%d\nDontShowWindow=0\n",
              kWidth, kHeight);
     std::string text = window;
-    text += record ? "Record=1\nRecordInterval=-1\nRecordFile=bench.bmp\n" : "Record=0\n";
+    text += recordFile ? std::string("Record=1\nRecordInterval=-1\nRecordFile=") + recordFile + "\n"
+                       : std::string("Record=0\n");
     // More keys for a run, e.g. TAVLORA_BENCH_CONFIG="WatchConfig=1;StayOnTop=1".
     if (const char *extra = getenv("TAVLORA_BENCH_CONFIG")) {
         for (const char *p = extra; *p; ++p) text += *p == ';' ? '\n' : *p;
         text += '\n';
     }
-    return text + kRowLayouts + (dots ? kDotRows : "");}
+    return text + kRowLayouts + (dots ? kDotRows : "");
+}
 
 static const char kRow1[] = "12:00:00 \x01 Mon 1 Jan";
 static const char kRow1Changed[] = "12:00:01 \x01 Mon 1 Jan";
@@ -73,8 +75,8 @@ bool PrepareFolder(const char *picture) {
     return ok;
 }
 
-bool StartDriver(const Driver &driver, bool record, bool dots) {
-    std::string text = Configuration(record, dots);
+bool StartDriver(const Driver &driver, const char *recordFile, bool dots) {
+    std::string text = Configuration(recordFile, dots);
     FILE *file = fopen("displays" PATH_SEP "Tavlora.cfg", "wb");
     if (!file || fwrite(text.data(), 1, text.size(), file) != text.size() || fclose(file) != 0) {
         fprintf(stderr, "benchmarks: cannot write displays" PATH_SEP "Tavlora.cfg\n");
@@ -163,6 +165,13 @@ bool OpenFloors(Floors *f, HWND driverWindow, const char *picturePath, int x, in
     f->renderHeight = MulDiv(f->pictureHeight, GetDeviceCaps(screen, LOGPIXELSY), 2540);
     ReleaseDC(f->paintWindow, screen);
 
+    return CopyWindowForFloors(f);
+}
+
+bool CopyWindowForFloors(Floors *f) {
+    HWND driverWindow = f->window;
+    if (f->captureBitmap) DeleteObject(f->captureBitmap);
+    if (f->captureDC) DeleteDC(f->captureDC);
     // The pixels a capture reads: the driver window's client area as it shows.
     RECT client;
     GetClientRect(driverWindow, &client);
@@ -183,6 +192,17 @@ bool OpenFloors(Floors *f, HWND driverWindow, const char *picturePath, int x, in
     f->info.biBitCount = 32;
     f->info.biCompression = BI_RGB;
     f->pixels.assign(static_cast<size_t>(client.right) * client.bottom * 4, 0);
+
+    // The PNG floor's pixels: read once, at 24 bits.
+    BITMAPINFOHEADER info24 = f->info;
+    info24.biBitCount = 24;
+    f->stride24 = (client.right * 24 + 31) / 32 * 4;
+    f->pixels24.assign(static_cast<size_t>(f->stride24) * client.bottom, 0);
+    GetDIBits(f->captureDC, f->captureBitmap, 0, static_cast<UINT>(client.bottom),
+              f->pixels24.data(), reinterpret_cast<BITMAPINFO *>(&info24), DIB_RGB_COLORS);
+    GdiplusStartupInput input;
+    if (!f->gdiplus && GdiplusStartup(&f->gdiplus, &input, NULL) != Ok)
+        return Fail("GdiplusStartup");
     return true;
 }
 
@@ -190,6 +210,8 @@ void CloseFloors(Floors *f) {
     if (f->captureBitmap) DeleteObject(f->captureBitmap);
     if (f->captureDC) DeleteDC(f->captureDC);
     if (f->picture) f->picture->Release();
+    if (f->gdiplus) GdiplusShutdown(f->gdiplus);
+    f->gdiplus = 0;
     if (f->paintWindow) DestroyWindow(f->paintWindow);
     f->captureBitmap = NULL;
     f->captureDC = NULL;
@@ -228,8 +250,12 @@ void CaptureFloor(Floors &f, const char *path) {
     GetTickCount64();
     GetDIBits(f.captureDC, f.captureBitmap, 0, static_cast<UINT>(f.info.biHeight),
               f.pixels.data(), reinterpret_cast<BITMAPINFO *>(&f.info), DIB_RGB_COLORS);
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              NULL);
+    // Written whole to a temporary file, then moved over the target in one
+    // step: a reader never sees part of a recording.
+    char temporary[MAX_PATH];
+    snprintf(temporary, sizeof temporary, "%s.tmp", path);
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) return;
     BITMAPFILEHEADER header;
     memset(&header, 0, sizeof header);
@@ -241,6 +267,25 @@ void CaptureFloor(Floors &f, const char *path) {
     WriteFile(file, &f.info, sizeof f.info, &written, NULL);
     WriteFile(file, f.pixels.data(), static_cast<DWORD>(f.pixels.size()), &written, NULL);
     CloseHandle(file);
+    MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
+}
+
+// GDI+'s PNG encoder.
+static const CLSID kPngEncoder = {
+    0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+
+void PngFloor(Floors &f, const char *path) {
+    WriteFloor(f);
+    GetTickCount64();
+    WCHAR name[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path, -1, name, MAX_PATH);
+    GpBitmap *bitmap = NULL;
+    BYTE *top = f.pixels24.data() + static_cast<size_t>(f.stride24) * (f.info.biHeight - 1);
+    if (GdipCreateBitmapFromScan0(f.info.biWidth, f.info.biHeight, -f.stride24,
+                                  PixelFormat24bppRGB, top, &bitmap) != Ok)
+        return;
+    GdipSaveImageToFile(bitmap, name, &kPngEncoder, NULL);
+    GdipDisposeImage(bitmap);
 }
 
 } // namespace bench

@@ -10,7 +10,8 @@
 //   Repaint: DISPLAYDLL_SetPosition and a      ComposeFloor
 //   write that changes one character
 //   Capture: an unchanged DISPLAYDLL_Write     CaptureFloor
-//   that captures the window to a file
+//   that captures the window to a BMP file
+//   PngCapture: the same to a PNG file         PngFloor
 //   DotRepaint: Repaint with every row a       ComposeFloor; and against
 //   dot-matrix row (unlit dots drawn too)      Repaint, the font look
 //
@@ -31,9 +32,10 @@ const int kWidth = 640;
 const int kHeight = 240;
 
 // The text of displays\Tavlora.cfg: the window at 640 x 240 at the top-left
-// of the desktop with the rows of the sample file; with `record`, a capture
-// to bench.bmp at every refresh; with `dots`, every row a dot-matrix row.
-std::string Configuration(bool record, bool dots = false);
+// of the desktop with the rows of the sample file; with a `recordFile`
+// (bench.bmp, bench.png), a capture to it at every refresh; with `dots`,
+// every row a dot-matrix row.
+std::string Configuration(const char *recordFile, bool dots = false);
 
 // Four 20-character rows with custom character 1 in each; the first row
 // also in a second version, one character apart, for changed writes.
@@ -58,7 +60,7 @@ bool PrepareFolder(const char *picture);
 
 // Writes displays\Tavlora.cfg in the current folder (see Configuration)
 // and calls DISPLAYDLL_Init. False when the driver has no window.
-bool StartDriver(const Driver &driver, bool record, bool dots = false);
+bool StartDriver(const Driver &driver, const char *recordFile, bool dots = false);
 // Shows the four rows, custom character 1 defined.
 void ShowRows(const Driver &driver);
 // Puts kFullRow in every row, for unchanged writes.
@@ -83,6 +85,9 @@ struct Floors {
     HBITMAP captureBitmap = NULL; // a copy of the driver window's client area
     BITMAPINFOHEADER info;
     std::vector<char> pixels;
+    std::vector<BYTE> pixels24; // the same pixels at 24 bits, bottom row first
+    int stride24 = 0;
+    ULONG_PTR gdiplus = 0; // GDI+, started once for the PNG floor
 };
 
 // Loads the picture from `picturePath`, makes the paint window (at x, y on
@@ -90,6 +95,9 @@ struct Floors {
 // message on standard error, when something fails.
 bool OpenFloors(Floors *floors, HWND driverWindow, const char *picturePath, int x, int y);
 void CloseFloors(Floors *floors);
+// Copies the driver window's client area again for the capture floors, so
+// that they read and encode what the driver records.
+bool CopyWindowForFloors(Floors *floors);
 
 // An unchanged write: three empty message checks (before the write,
 // entering and leaving the refresh) and the four queries of the desktop's
@@ -103,8 +111,14 @@ void WriteFloor(const Floors &floors);
 void ComposeFloor(const Floors &floors);
 
 // An unchanged write that captures: the write's floor and the clock, then
-// the same pixels read (GetDIBits) and the same bytes written to `path`
-// (file header, bitmap header, pixels).
+// the same pixels read (GetDIBits) and the same bytes written (file header,
+// bitmap header, pixels) to "<path>.tmp", moved over `path` in one step, as
+// a recording must be so that no reader sees half of one.
 void CaptureFloor(Floors &floors, const char *path);
+
+// An unchanged write that records a PNG: the write's floor and the clock,
+// then GDI+'s PNG encoder saving the same pixels, already at 24 bits, to
+// `path` (a bitmap over them, the save, the bitmap disposed of).
+void PngFloor(Floors &floors, const char *path);
 
 } // namespace bench

@@ -32,8 +32,8 @@ const bench::Driver Driver = {DISPLAYDLL_Init, DISPLAYDLL_Write, DISPLAYDLL_SetP
                               DISPLAYDLL_CustomChar};
 bench::Floors Floors;
 
-void StartDriver(bool record, bool dots = false) {
-    if (!bench::StartDriver(Driver, record, dots)) exit(1);
+void StartDriver(const char *recordFile, bool dots = false) {
+    if (!bench::StartDriver(Driver, recordFile, dots)) exit(1);
 }
 
 // Empties the journal now and then, outside the timing.
@@ -45,7 +45,7 @@ void KeepJournalShort(benchmark::State &state, int64_t &count) {
 }
 
 void UnchangedWrite(benchmark::State &state) {
-    StartDriver(false);
+    StartDriver(NULL);
     bench::FillRowsForUnchangedWrites(Driver);
     int64_t count = 0;
     for (auto _ : state) {
@@ -63,7 +63,7 @@ void UnchangedWriteFloor(benchmark::State &state) {
 }
 
 void Repaint(benchmark::State &state) {
-    StartDriver(false);
+    StartDriver(NULL);
     bench::ShowRows(Driver);
     int64_t count = 0;
     for (auto _ : state) {
@@ -73,14 +73,14 @@ void Repaint(benchmark::State &state) {
 }
 
 void DotRepaint(benchmark::State &state) {
-    StartDriver(false, true);
+    StartDriver(NULL, true);
     bench::ShowRows(Driver);
     int64_t count = 0;
     for (auto _ : state) {
         bench::Repaint(Driver, count);
         KeepJournalShort(state, count);
     }
-    StartDriver(false);
+    StartDriver(NULL);
 }
 
 void RepaintFloor(benchmark::State &state) {
@@ -91,21 +91,32 @@ void RepaintFloor(benchmark::State &state) {
     }
 }
 
-void Capture(benchmark::State &state) {
-    StartDriver(true);
+void CaptureTo(benchmark::State &state, const char *file) {
+    StartDriver(file);
     bench::FillRowsForUnchangedWrites(Driver);
     int64_t count = 0;
     for (auto _ : state) {
         bench::UnchangedWrite(Driver);
         KeepJournalShort(state, count);
     }
-    StartDriver(false);
+    StartDriver(NULL);
 }
+
+void Capture(benchmark::State &state) { CaptureTo(state, "bench.bmp"); }
+void PngCapture(benchmark::State &state) { CaptureTo(state, "bench.png"); }
 
 void CaptureFloor(benchmark::State &state) {
     int64_t count = 0;
     for (auto _ : state) {
         bench::CaptureFloor(Floors, "floor.bmp");
+        KeepJournalShort(state, count);
+    }
+}
+
+void PngFloor(benchmark::State &state) {
+    int64_t count = 0;
+    for (auto _ : state) {
+        bench::PngFloor(Floors, "floor.png");
         KeepJournalShort(state, count);
     }
 }
@@ -128,6 +139,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
             {"unchanged write", "UnchangedWrite", "UnchangedWriteFloor"},
             {"repaint", "Repaint", "RepaintFloor"},
             {"capture", "Capture", "CaptureFloor"},
+            {"PNG capture", "PngCapture", "PngFloor"},
             {"dot repaint", "DotRepaint", "RepaintFloor"}};
         printf("\nmedians, microseconds (simulated platform)\n");
         printf("%-16s %12s %12s %8s\n", "pair", "driver", "floor", "ratio");
@@ -138,10 +150,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
         }
         // The capture's own part: what the capturing write adds to the
         // unchanged one, for the driver and for the floor.
-        double driver = Median("Capture") - Median("UnchangedWrite");
-        double floor = Median("CaptureFloor") - Median("UnchangedWriteFloor");
-        if (driver > 0 && floor > 0)
-            printf("%-16s %12.2f %12.2f %8.2f\n", "capture alone", driver, floor, driver / floor);
+        static const char *const kAlone[][3] = {{"capture alone", "Capture", "CaptureFloor"},
+                                                {"PNG alone", "PngCapture", "PngFloor"}};
+        for (const auto &pair : kAlone) {
+            double driver = Median(pair[1]) - Median("UnchangedWrite");
+            double floor = Median(pair[2]) - Median("UnchangedWriteFloor");
+            if (driver > 0 && floor > 0)
+                printf("%-16s %12.2f %12.2f %8.2f\n", pair[0], driver, floor, driver / floor);
+        }
         // Dot-matrix rows against the same rows in fonts.
         double dots = Median("DotRepaint"), fonts = Median("Repaint");
         if (dots > 0 && fonts > 0)
@@ -167,6 +183,8 @@ BENCHMARK(DotRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(RepaintFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(Capture)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(CaptureFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(PngCapture)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(PngFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 int main(int argc, char **argv) {
     // Defaults first, so that the command line's own options win.
@@ -190,9 +208,12 @@ int main(int argc, char **argv) {
     sim::reset();
     if (!bench::PrepareFolder(TAVLORA_SOURCE_DIR "/images/Tavlora.jpg")) return 1;
     sim::set_ticks(0);
-    StartDriver(false);
+    StartDriver(NULL);
     // The floors' paint window lies beside the driver's, as under Wine.
     if (!bench::OpenFloors(&Floors, DisplayWindow, "images/Tavlora.jpg", 0, 300)) return 1;
+    // The capture floors take the image the capturing writes record.
+    bench::FillRowsForUnchangedWrites(Driver);
+    if (!bench::CopyWindowForFloors(&Floors)) return 1;
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -131,13 +131,13 @@ Result MeasureDotsAgainstFonts(const bench::Driver &driver, int rounds) {
     for (int round = 0; round < rounds; ++round)
         for (int turn = 0; turn < 2; ++turn) {
             int dots = (round + turn) % 2; // which goes first changes from round to round
-            if (!bench::StartDriver(driver, false, dots != 0)) return Result{"dots vs fonts", 0, 0, 0, 0, 0, 0};
+            if (!bench::StartDriver(driver, NULL, dots != 0)) return Result{"dots vs fonts", 0, 0, 0, 0, 0, 0};
             bench::ShowRows(driver);
             Settle();
             if (calls[dots] == 0) calls[dots] = BatchSize(repaints);
             times[dots].push_back(repaints.Batch(calls[dots]) * 1e6);
         }
-    bench::StartDriver(driver, false);
+    bench::StartDriver(driver, NULL);
     const std::vector<double> &d = times[1], &f = times[0];
     Result r = {"dots vs fonts", Median(d), Median(f), *std::min_element(d.begin(), d.end()),
                 *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
@@ -179,7 +179,7 @@ int main(int argc, char **argv) {
         !Resolve(library, "DISPLAYDLL_Done", &done))
         return 1;
 
-    if (!bench::StartDriver(driver, false)) return 1;
+    if (!bench::StartDriver(driver, NULL)) return 1;
     HWND window = FindWindowA("Tavlora", NULL);
     bench::Floors floors;
     // The floors' paint window lies below the driver's, not over it.
@@ -207,7 +207,7 @@ int main(int argc, char **argv) {
     }
     {
         // The same repaint with every row in dots.
-        if (!bench::StartDriver(driver, false, true)) return 1;
+        if (!bench::StartDriver(driver, NULL, true)) return 1;
         bench::ShowRows(driver);
         Settle();
         auto d = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
@@ -216,11 +216,20 @@ int main(int argc, char **argv) {
     }
     Result dotsAgainstFonts = MeasureDotsAgainstFonts(driver, rounds);
     {
-        if (!bench::StartDriver(driver, true)) return 1;
+        if (!bench::StartDriver(driver, "bench.bmp")) return 1;
         bench::FillRowsForUnchangedWrites(driver);
+        Settle();
+        if (!bench::CopyWindowForFloors(&floors)) return 1; // the image the driver records
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
         auto f = MakeCalls([&](long long) { bench::CaptureFloor(floors, "floor.bmp"); });
         results.push_back(MeasurePair("capture", d, f, rounds));
+    }
+    {
+        if (!bench::StartDriver(driver, "bench.png")) return 1;
+        bench::FillRowsForUnchangedWrites(driver);
+        auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
+        auto f = MakeCalls([&](long long) { bench::PngFloor(floors, "floor.png"); });
+        results.push_back(MeasurePair("PNG capture", d, f, rounds));
     }
 
     printf("\nmedians, microseconds (Tavlora.dll, real GDI)\n");
@@ -229,11 +238,14 @@ int main(int argc, char **argv) {
         printf("%-16s %12.2f %12.2f %8.2f\n", r.name, r.driver, r.floor, r.driver / r.floor);
     // The capture's own part: what the capturing write adds to the unchanged
     // one, for the driver and for the floor.
-    double driverAlone = results[3].driver - results[0].driver;
-    double floorAlone = results[3].floor - results[0].floor;
-    if (driverAlone > 0 && floorAlone > 0)
-        printf("%-16s %12.2f %12.2f %8.2f\n", "capture alone", driverAlone, floorAlone,
-               driverAlone / floorAlone);
+    // results: 0 unchanged write, 1 repaint, 2 dot repaint, 3 capture, 4 PNG capture.
+    for (int i = 3; i <= 4; ++i) {
+        double driverAlone = results[i].driver - results[0].driver;
+        double floorAlone = results[i].floor - results[0].floor;
+        if (driverAlone > 0 && floorAlone > 0)
+            printf("%-16s %12.2f %12.2f %8.2f\n", i == 3 ? "capture alone" : "PNG alone",
+                   driverAlone, floorAlone, driverAlone / floorAlone);
+    }
     // Dot-matrix rows against the same rows in fonts, measured in turns.
     printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", dotsAgainstFonts.name,
            dotsAgainstFonts.driver, dotsAgainstFonts.floor,

@@ -19,7 +19,7 @@ endif()
 
 # ---------------------------------------------------------------------------
 # Windows build: win32-bench.exe loads Tavlora.dll as a host does and times
-# the same three pairs with QueryPerformanceCounter, the floors on the real
+# the same four pairs with QueryPerformanceCounter, the floors on the real
 # GDI. Run under Wine from the build folder (tools/bench does).
 if(WIN32)
   add_executable(win32-bench bench/win32_bench.cpp bench/common.cpp)
@@ -28,6 +28,6 @@ if(WIN32)
   # Wine's drive Z: is the Linux root.
   target_compile_definitions(win32-bench PRIVATE TAVLORA_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
   target_link_options(win32-bench PRIVATE -static-libgcc -static-libstdc++ -static)
-  target_link_libraries(win32-bench PRIVATE user32 gdi32 ole32 oleaut32 uuid)
+  target_link_libraries(win32-bench PRIVATE user32 gdi32 gdiplus ole32 oleaut32 uuid)
   add_dependencies(win32-bench Tavlora)
 endif()

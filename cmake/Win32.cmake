@@ -14,7 +14,7 @@ set_target_properties(Tavlora PROPERTIES PREFIX "" OUTPUT_NAME Tavlora)
 target_include_directories(Tavlora PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(Tavlora PRIVATE ${TAVLORA_WIN32_DEFS} -fno-exceptions -fno-rtti)
 target_link_options(Tavlora PRIVATE -static-libgcc -static-libstdc++ -Wl,--enable-stdcall-fixup)
-target_link_libraries(Tavlora PRIVATE user32 gdi32 ole32 oleaut32 uuid)
+target_link_libraries(Tavlora PRIVATE user32 gdi32 gdiplus ole32 oleaut32 uuid)
 
 add_executable(tavlora-host host/host.cpp host/script.cpp)
 target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp log/log.cpp) # --check reads as the driver does
@@ -36,7 +36,7 @@ foreach(target gtest gtest_main)
   target_compile_options(${target} PRIVATE -Wno-error)
 endforeach()
 
-file(GLOB TAVLORA_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
+file(GLOB TAVLORA_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*_test.cpp tests/wine/wine_support.cpp)
 add_executable(wine-tests ${TAVLORA_WINE_TESTS})
 target_include_directories(wine-tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(wine-tests PRIVATE ${TAVLORA_WIN32_DEFS})
@@ -44,7 +44,12 @@ target_compile_options(wine-tests PRIVATE ${TAVLORA_WIN32_DEFS})
 target_compile_definitions(wine-tests PRIVATE TAVLORA_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
 target_link_options(wine-tests PRIVATE -static-libgcc -static-libstdc++ -static)
 target_link_libraries(wine-tests PRIVATE gtest gtest_main version gdi32 user32)
-add_dependencies(wine-tests Tavlora tavlora-host)
+add_dependencies(wine-tests Tavlora tavlora-host com-host)
+# A host that sets up COM before it loads the driver (tests/wine/record_test.cpp).
+add_executable(com-host tests/wine/com_host.cpp)
+target_compile_options(com-host PRIVATE ${TAVLORA_WIN32_DEFS})
+target_link_options(com-host PRIVATE -static-libgcc -static-libstdc++ -static)
+target_link_libraries(com-host PRIVATE ole32)
 # The Wine tests run the host and the DLL from the build folder, where
 # they share one prefix and one virtual X server (tools/wine-run).
 add_test(NAME wine-tests COMMAND wine-tests --gtest_color=no)

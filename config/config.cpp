@@ -8,7 +8,7 @@
 #include <cstring>
 
 // Every setting is 0 or empty at a first start, but EndHostOnClose.
-const ScreenSettingsRecord ScreenDefaults = {0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1};
+const ScreenSettingsRecord ScreenDefaults = {0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1, 0};
 ScreenSettingsRecord ScreenSettings = ScreenDefaults;
 int32_t DebugLevel;
 // Every field starts at zero except the gap between dots.
@@ -86,6 +86,7 @@ const ConfigKey ScreenKeys[] = {
     {"StayOnTop=", ConfigNumber, SCREEN_FIELD(StayOnTop), 0, NULL},
     {"WatchConfig=", ConfigNumber, SCREEN_FIELD(WatchConfig), 0, NULL},
     {"EndHostOnClose=", ConfigNumber, SCREEN_FIELD(EndHostOnClose), 0, NULL},
+    {"RecordOnChange=", ConfigNumber, SCREEN_FIELD(RecordOnChange), 0, NULL},
 };
 const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
 

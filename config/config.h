@@ -12,10 +12,11 @@ struct ScreenSettingsRecord {
     int32_t DontShowWindow; // non-zero: created but never shown
     int32_t Record;         // non-zero: capture the window periodically
     int32_t RecordInterval; // seconds between two captures
-    char RecordFile[256];   // bitmap file each capture overwrites
+    char RecordFile[256];   // file each capture replaces: .png or BMP; a run of # numbers frames
     int32_t StayOnTop;      // non-zero: the window is top-most
     int32_t WatchConfig;    // non-zero: a saved configuration file applies at once
     int32_t EndHostOnClose; // non-zero (the default): closing the window ends the host
+    int32_t RecordOnChange; // non-zero: a due capture only after a repaint
 };
 
 struct LineLayout {

@@ -6,6 +6,7 @@
 #include "config/watch.h"
 #include "driver/display_memory.h"
 #include "log/log.h"
+#include "record/capture.h"
 #include "screen/refresh.h"
 #include "screen/window.h"
 
@@ -41,6 +42,7 @@ char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
     FillStartupRows();
     int created = create_screen();
     if (ok) *ok = static_cast<char>(created);
+    RestartRecording();
     RefreshScreen();
     LogStart("Outgoing", column, row, params, ok);
     return DISPLAYDLL_DriverName();

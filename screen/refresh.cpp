@@ -15,10 +15,6 @@ HDC PaintSurface;
 
 static int DirtyFlag;
 static LONG VirtualScreenBounds[4]; // left, top, right, bottom
-// Captures run on an elapsed-time clock in milliseconds, 64-bit so that it
-// never wraps, counted from the first refresh (the driver's start).
-static bool ClockStarted;
-static ULONGLONG LastCaptureTime;
 
 void MarkDisplayDirty() {
     DirtyFlag = 1;
@@ -88,22 +84,10 @@ static bool Repaint(int32_t width, int32_t height) {
     if (!bitmapDeleted) DeleteObject(bitmap);
 
     EndPaint(DisplayWindow, &paint);
+    NoteRepaint();
     // Every repaint shows the window again, restored if it was minimised.
     if (ScreenSettings.DontShowWindow == 0) ShowWindow(DisplayWindow, SW_RESTORE);
     return true;
-}
-
-static void RunCaptureTimer() {
-    ULONGLONG now = GetTickCount64();
-    if (!ClockStarted) {
-        ClockStarted = true;
-        LastCaptureTime = now;
-    }
-    long long elapsed = static_cast<long long>(now - LastCaptureTime);
-    if (elapsed > static_cast<long long>(ScreenSettings.RecordInterval) * 1000) {
-        LastCaptureTime = now;
-        CaptureAnImage(DisplayWindow);
-    }
 }
 
 int RefreshScreen() {
@@ -116,7 +100,7 @@ int RefreshScreen() {
 
     if (WindowCreated == 1 && DirtyFlag == 1 && !Repaint(width, height)) return 0;
 
-    if (ScreenSettings.Record != 0) RunCaptureTimer();
+    if (ScreenSettings.Record != 0) RecordIfDue(DisplayWindow);
     ProcessWindowMessages();
     return 1;
 }

@@ -697,6 +697,29 @@ int live_dcs() {
     return static_cast<int>(gdi().dcs.size());
 }
 
+HBITMAP new_colour_bitmap(int width, int height) {
+    if (width <= 0 || height <= 0 || static_cast<int64_t>(width) * height > kMaxBitmapPixels)
+        return nullptr;
+    Object o = Object();
+    o.kind = Kind::Bitmap;
+    o.bitsPixel = 32;
+    o.surface.width = width;
+    o.surface.height = height;
+    try {
+        o.surface.pixels.assign(static_cast<size_t>(width) * height, kBlack);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+    uintptr_t handle = newHandle(kBitmapTag);
+    gdi().objects.emplace(handle, std::move(o));
+    return reinterpret_cast<HBITMAP>(handle);
+}
+
+Surface *bitmap_surface(HGDIOBJ bitmap) {
+    Object *o = findObject(bitmap, Kind::Bitmap);
+    return o && !o->stock ? &o->surface : nullptr;
+}
+
 COLORREF bitmap_pixel(HBITMAP bitmap, int x, int y) {
     Object *o = findObject(bitmap, Kind::Bitmap);
     if (!o || x < 0 || y < 0 || x >= o->surface.width || y >= o->surface.height) return CLR_INVALID;

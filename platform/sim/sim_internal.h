@@ -14,6 +14,9 @@ namespace sim {
 // setting the call's error as the last error.
 bool enter(const char *operation, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
+// The system error code Windows gives for what an errno value says.
+DWORD errorFromErrno(int err);
+
 // The host path for a Windows-style path: "\" becomes "/".
 std::string host_path(const char *path);
 
@@ -58,6 +61,12 @@ HDC open_window_dc(HWND window, const RECT *paint);
 bool close_window_dc(HDC dc, bool paint);
 // FillRect without a journal entry.
 bool fill_rect(HDC dc, const RECT &rect, HBRUSH brush);
+
+// Between the drawing part and the DIB sections (sim_dib.cpp): a new 32-bit
+// colour bitmap (null when the size is empty or too large), and the pixels
+// of a bitmap that is not a stock object (null for any other handle).
+HBITMAP new_colour_bitmap(int width, int height);
+Surface *bitmap_surface(HGDIOBJ bitmap);
 
 // Resets of the parts kept in other files.
 void reset_user();

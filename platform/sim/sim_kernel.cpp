@@ -59,6 +59,21 @@ struct Global {
     int locks;
 };
 
+
+ULONGLONG realTicks() {
+    static timespec start = [] {
+        timespec t;
+        clock_gettime(CLOCK_MONOTONIC, &t);
+        return t;
+    }();
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<ULONGLONG>(now.tv_sec - start.tv_sec) * 1000 +
+           (now.tv_nsec - start.tv_nsec) / 1000000;
+}
+
+} // namespace
+
 DWORD errorFromErrno(int err) {
     switch (err) {
     case ENOENT:
@@ -78,20 +93,6 @@ DWORD errorFromErrno(int err) {
         return ERROR_INVALID_PARAMETER;
     }
 }
-
-ULONGLONG realTicks() {
-    static timespec start = [] {
-        timespec t;
-        clock_gettime(CLOCK_MONOTONIC, &t);
-        return t;
-    }();
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<ULONGLONG>(now.tv_sec - start.tv_sec) * 1000 +
-           (now.tv_nsec - start.tv_nsec) / 1000000;
-}
-
-} // namespace
 
 bool enter(const char *operation, const char *format, ...) {
     Kernel &k = kernel();

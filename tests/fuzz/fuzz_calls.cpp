@@ -13,8 +13,8 @@
 //   bit 6  three more bytes follow: a platform call made to fail during the
 //          start, as operation 8 does (the picture or the window may be
 //          missing then)
-// Every configuration records to capture.bmp from a window of 70 x 60
-// pixels. The run starts the driver with DISPLAYDLL_Init(0, 0, NULL, &ok),
+//   bit 7  PNG frames (capture-##.png) on change instead of capture.bmp
+// Every configuration records from a window of 70 x 60 pixels. The run starts the driver with DISPLAYDLL_Init(0, 0, NULL, &ok),
 // which creates the window, repaints and captures. Then each operation is
 // a byte (taken modulo 10) and its arguments; a program that ends early
 // reads zeros:
@@ -114,7 +114,8 @@ std::string ConfigurationText(uint8_t choice) {
     text += (choice & 1) ? "Debug=1\n" : "Debug=0\n";
     text += "X=10\nY=10\nWidth=70\nHeight=60\n";
     text += (choice & 4) ? "DontShowWindow=1\n" : "DontShowWindow=0\n";
-    text += "Record=1\nRecordFile=capture.bmp\n";
+    text += (choice & 128) ? "Record=1\nRecordFile=capture-##.png\nRecordOnChange=1\n"
+                           : "Record=1\nRecordFile=capture.bmp\nRecordOnChange=0\n";
     text += (choice & 2) ? "RecordInterval=1\n" : "RecordInterval=0\n";
     text += kRowSets[(choice >> 4) & 3];
     // Dot-matrix rows on the same cells: no gap, the default one, one wider
@@ -204,6 +205,7 @@ void InjectFault(fuzz::Reader &in, Run &run) {
         "WriteFile",      "SetTextColor",          "GetWindowRect",          "InvalidateRect",
         "PeekMessageA",   "ShowWindow",            "GetDeviceCaps",          "IPicture::Render",
         "GetSystemMetrics", "FormatMessageA",      "ReleaseDC",
+        "CreateDIBSection", "MoveFileExA", "GdiplusStartup", "GdipSaveImageToFile",
         // the start: picture and window
         "GetFileSize", "ReadFile", "CreateStreamOnHGlobal", "OleLoadPicture", "RegisterClassExA",
         "CreateWindowExA", "GetModuleHandleA", "LoadIconA", "LoadCursorA",

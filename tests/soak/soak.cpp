@@ -60,6 +60,7 @@ Counts Count;
 // The DLL's imports, as they were.
 decltype(&CreateCompatibleDC) RealCreateCompatibleDC;
 decltype(&CreateCompatibleBitmap) RealCreateCompatibleBitmap;
+decltype(&CreateDIBSection) RealCreateDIBSection;
 decltype(&CreateFontA) RealCreateFontA;
 decltype(&CreateSolidBrush) RealCreateSolidBrush;
 decltype(&DeleteObject) RealDeleteObject;
@@ -81,6 +82,11 @@ HBITMAP WINAPI CountCreateCompatibleBitmap(HDC dc, int width, int height) {
     // A zero size gives the stock bitmap, which is not made and never freed.
     if (width == 0 || height == 0) return RealCreateCompatibleBitmap(dc, width, height);
     return Made(RealCreateCompatibleBitmap(dc, width, height), &Count.bitmaps);
+}
+// The captures' sections count as bitmaps.
+HBITMAP WINAPI CountCreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits,
+                                     HANDLE section, DWORD offset) {
+    return Made(RealCreateDIBSection(dc, info, usage, bits, section, offset), &Count.bitmaps);
 }
 HFONT WINAPI CountCreateFontA(int height, int width, int escapement, int orientation, int weight,
                               DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
@@ -158,6 +164,8 @@ bool TakeImports(HMODULE dll) {
                      &RealCreateCompatibleDC);
     ok &= TakeImport(dll, "gdi32.dll", "CreateCompatibleBitmap", CountCreateCompatibleBitmap,
                      &RealCreateCompatibleBitmap);
+    ok &= TakeImport(dll, "gdi32.dll", "CreateDIBSection", CountCreateDIBSection,
+                     &RealCreateDIBSection);
     ok &= TakeImport(dll, "gdi32.dll", "CreateFontA", CountCreateFontA, &RealCreateFontA);
     ok &= TakeImport(dll, "gdi32.dll", "CreateSolidBrush", CountCreateSolidBrush,
                      &RealCreateSolidBrush);

@@ -89,9 +89,8 @@ TEST_F(Capture, FailuresAreLoggedWriteNoFileAndLeakNothing) {
         const char *line;
     } cases[] = {
         {"CreateCompatibleDC", "CaptureAnImage CreateCompatibleDC has failed"},
-        {"CreateCompatibleBitmap", "CaptureAnImage CreateCompatibleBitmap has failed"},
+        {"CreateDIBSection", "CaptureAnImage CreateDIBSection has failed"},
         {"BitBlt", "CaptureAnImage BitBlt has failed"},
-        {"GlobalAlloc", "CaptureAnImage GlobalAlloc has failed"},
     };
     for (const Case &c : cases) {
         ::unlink("cap.bmp");

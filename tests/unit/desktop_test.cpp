@@ -148,6 +148,22 @@ TEST_F(Desktop, WithoutEndHostOnCloseTheHostOutlivesTheWindow) {
     EXPECT_TRUE(PeekMessageA(&m, nullptr, WM_USER, WM_USER, PM_REMOVE)) << "the host's message stays";
 }
 
+TEST_F(Desktop, AStartAfterDoneRecordsAtOnceAndNumbersFramesFromOne) {
+    const char config[] = "EndHostOnClose=0\nWidth=320\nHeight=120\nRecord=1\n"
+                          "RecordInterval=100\nRecordFile=f-##.bmp\n";
+    sim::set_ticks(1000);
+    Init(config);
+    EXPECT_TRUE(FileExists("f-01.bmp")) << "the first recording at the start";
+    sim::advance_ticks(1000);
+    Write("changed");
+    EXPECT_FALSE(FileExists("f-02.bmp")) << "the next one waits for the interval";
+    DISPLAYDLL_Done();
+    remove("f-01.bmp");
+    Init(config);
+    EXPECT_TRUE(FileExists("f-01.bmp")) << "a new start counts from 1 and records at once";
+    EXPECT_FALSE(FileExists("f-02.bmp"));
+}
+
 TEST_F(Desktop, TheCheckKnowsTheKeysAndTheDefaultThatEndsTheHost) {
     WriteFile("plain.cfg", "Width=320\n");
     WriteFile("keys.cfg", "StayOnTop=1\nWatchConfig=1\nEndHostOnClose=0\n");

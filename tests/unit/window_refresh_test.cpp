@@ -260,7 +260,7 @@ TEST_F(Refresh, ReleaseFailuresAreLoggedAndNothingLeaks) {
 TEST_F(Refresh, CaptureTimerFollowsTheInterval) {
     sim::set_ticks(1000);
     Start("Width=40\nHeight=40\nRecord=1\nRecordInterval=5\nRecordFile=cap.bmp\n");
-    auto captures = [] { return sim::calls("GetDIBits"); };
+    auto captures = [] { return sim::calls("CreateDIBSection"); };
     sim::clear_journal();
     sim::set_ticks(1000 + 5000);
     Write("a");
@@ -288,16 +288,16 @@ TEST_F(Refresh, CaptureIntervalZeroAndNegative) {
     Start("Width=40\nHeight=40\nRecord=1\nRecordInterval=0\nRecordFile=cap.bmp\n");
     sim::clear_journal();
     Write("a");
-    EXPECT_EQ(sim::calls("GetDIBits"), 0) << "the clock has not moved";
+    EXPECT_EQ(sim::calls("CreateDIBSection"), 0) << "the clock has not moved";
     sim::advance_ticks(1);
     Write("a");
-    EXPECT_EQ(sim::calls("GetDIBits"), 1);
+    EXPECT_EQ(sim::calls("CreateDIBSection"), 1);
     WriteConfig("Width=40\nHeight=40\nRecord=1\nRecordInterval=-1\nRecordFile=cap.bmp\n");
     DISPLAYDLL_Init(0, 0, nullptr, &ok_);
     sim::clear_journal();
     Write("a");
     Write("a");
-    EXPECT_EQ(sim::calls("GetDIBits"), 2);
+    EXPECT_EQ(sim::calls("CreateDIBSection"), 2);
 }
 
 TEST_F(Refresh, BeginPaintFailureSkipsTheCapture) {
@@ -306,7 +306,7 @@ TEST_F(Refresh, BeginPaintFailureSkipsTheCapture) {
     sim::clear_journal();
     sim::fail_call("BeginPaint", 1, ERROR_INVALID_WINDOW_HANDLE);
     Write("b");
-    EXPECT_EQ(sim::calls("GetDIBits"), 0);
+    EXPECT_EQ(sim::calls("CreateDIBSection"), 0);
 }
 
 } // namespace

@@ -149,7 +149,7 @@ TEST_F(BadFiles, WindowSizesOfZeroAndBelowRepaintAndCaptureOn) {
         EXPECT_EQ(run.exitCode, 0u) << run.output;
         EXPECT_NE(run.output.find("window found=1"), std::string::npos) << run.output;
         EXPECT_EQ(LoggedStarting("Lost the Picture So cant display it"), 3) << "three repaints";
-        EXPECT_EQ(LoggedStarting("Capture cap.bmp"), 2) << "two captures";
+        EXPECT_EQ(LoggedStarting("Capture cap.bmp"), 3) << "at the start, then at each write";
         EXPECT_TRUE(ReadCapture(ReadFile("cap.bmp")).valid);
         // The one error a size may bring is the repaint's bitmap.
         int errors = LoggedStarting("Error ");
@@ -184,8 +184,10 @@ TEST_F(BadFiles, RecordFilesThatCannotBeWrittenAreLoggedAtEveryCapture) {
         HostRun run = RunHost("\"init 0 0\" \"pause 50\" \"write one\" \"pause 50\" \"write two\"");
         ASSERT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitCode, 0u) << run.output;
-        EXPECT_EQ(LoggedStarting("Error CaptureAnImage CreateFile failed : "), 2)
+        // At the start and at each write; the temporary file is gone each time.
+        EXPECT_EQ(LoggedStarting("Error CaptureAnImage CreateFile failed : "), 3)
             << ReadFile("logs\\Tavlora.log");
+        EXPECT_FALSE(Exists(file + ".tmp"));
         EXPECT_EQ(LoggedStarting("Lost the Picture So cant display it"), 3) << "three repaints";
         // Nothing of the failure stays: the next run, recording to cap.bmp, shows the block.
         WriteConfig(kGoodConfig);

@@ -1,0 +1,145 @@
+#include "recording.h"
+
+#include "log/log.h"
+
+#include <cstdio>
+#include <cstring>
+
+// The number of the last frame written since the driver's start, and
+// the one the last path was made with.
+static unsigned long long LastFrame;
+static unsigned long long PathFrame;
+
+RecordFormat RecordFormatOf(const char *path) {
+    size_t n = strlen(path);
+    if (n < 4) return RecordBmp;
+    const char *end = path + n - 4;
+    bool png = end[0] == '.' && (end[1] | 0x20) == 'p' && (end[2] | 0x20) == 'n' &&
+               (end[3] | 0x20) == 'g';
+    return png ? RecordPng : RecordBmp;
+}
+
+int RecordBitsPerPixel(RecordFormat format) {
+    return format == RecordPng ? 24 : 32;
+}
+
+bool NextRecordPath(const char *pattern, char *path, size_t size) {
+    int written = snprintf(path, size, "%s", pattern);
+    if (written < 0 || static_cast<size_t>(written) >= size) return false;
+    // The run of "#" counts only in the file name, not in a folder's.
+    char *name = path;
+    for (char *p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    char *run = strchr(name, '#');
+    PathFrame = LastFrame;
+    if (!run) return true;
+    size_t width = strspn(run, "#");
+    // The largest number the run holds; runs wider than 18 digits are padded
+    // with zeros beyond that.
+    unsigned long long largest = 9;
+    for (size_t digits = 1; digits < width && digits < 18; ++digits) largest = largest * 10 + 9;
+    unsigned long long frame = LastFrame >= largest ? 1 : LastFrame + 1;
+    PathFrame = frame;
+    char digits[32];
+    snprintf(digits, sizeof digits, "%0*llu", static_cast<int>(width < 18 ? width : 18), frame);
+    size_t length = strlen(digits);
+    memset(run, '0', width - length);
+    memcpy(run + (width - length), digits, length);
+    return true;
+}
+
+void CountRecordedFrame() {
+    LastFrame = PathFrame;
+}
+
+void RestartFrameCount() {
+    LastFrame = PathFrame = 0;
+}
+
+bool WriteBmpFile(const char *path, const RecordImage &image) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        LogLastError("CaptureAnImage CreateFile failed");
+        return false;
+    }
+    BITMAPFILEHEADER header;
+    memset(&header, 0, sizeof header);
+    header.bfType = 0x4D42; // "BM"
+    header.bfSize = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + image.size;
+    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    DWORD written = 0;
+    bool ok = WriteFile(file, &header, sizeof header, &written, NULL) &&
+              WriteFile(file, image.info, sizeof *image.info, &written, NULL) &&
+              WriteFile(file, image.bits, image.size, &written, NULL);
+    if (!ok) LogLastError("CaptureAnImage WriteFile failed");
+    if (!CloseHandle(file) && ok) {
+        LogLastError("CaptureAnImage CloseHandle failed");
+        ok = false;
+    }
+    return ok;
+}
+
+// Copies the new recording into the target, opened as today's recordings
+// were written: for writing and without sharing, so that no reader can
+// open it while it is being rewritten (and none holds it when it is).
+static bool CopyInPlace(const char *temporary, const char *target) {
+    HANDLE from = CreateFileA(temporary, GENERIC_READ, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (from == INVALID_HANDLE_VALUE) {
+        LogLastError("CaptureAnImage CreateFile (temporary file) failed");
+        return false;
+    }
+    HANDLE to = CreateFileA(target, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            NULL);
+    if (to == INVALID_HANDLE_VALUE) {
+        LogLastError("CaptureAnImage CreateFile failed");
+        CloseHandle(from);
+        return false;
+    }
+    static char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        DWORD read = 0, written = 0;
+        if (!ReadFile(from, buffer, sizeof buffer, &read, NULL)) {
+            LogLastError("CaptureAnImage ReadFile failed");
+            ok = false;
+            break;
+        }
+        if (read == 0) break;
+        if (!WriteFile(to, buffer, read, &written, NULL) || written != read) {
+            LogLastError("CaptureAnImage WriteFile failed");
+            ok = false;
+            break;
+        }
+    }
+    CloseHandle(from);
+    if (!CloseHandle(to) && ok) {
+        LogLastError("CaptureAnImage CloseHandle failed");
+        ok = false;
+    }
+    return ok;
+}
+
+bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image) {
+    if (!*target) {
+        WriteLog("CaptureAnImage", "RecordFile is empty: nothing written");
+        return false;
+    }
+    char temporary[MAX_PATH + 8];
+    int n = snprintf(temporary, sizeof temporary, "%s.tmp", target);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof temporary) {
+        WriteLog("CaptureAnImage", "RecordFile is too long for its temporary file");
+        return false;
+    }
+    if (!writer(temporary, image)) {
+        // Whatever part of it was written goes; the old recording stays.
+        DeleteFileA(temporary);
+        return false;
+    }
+    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) return true;
+    LogLastError("CaptureAnImage MoveFileEx failed, writing in place");
+    bool ok = CopyInPlace(temporary, target);
+    if (!DeleteFileA(temporary)) LogLastError("CaptureAnImage DeleteFile failed");
+    return ok;
+}

@@ -1,0 +1,49 @@
+// The parts of a recording behind the capture: the file's format, the
+// name of the next frame, and writing through a temporary file.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <stddef.h>
+
+// Pixels of the captured client area, as a bottom-up DIB: `height` rows of
+// `stride` bytes, the bottom row first, blue-green-red (and a fourth,
+// unused byte at 32 bits a pixel).
+struct RecordImage {
+    const BITMAPINFOHEADER *info; // width, height, bits per pixel
+    const BYTE *bits;
+    DWORD stride;
+    DWORD size; // stride x height
+};
+
+enum RecordFormat { RecordBmp, RecordPng };
+
+// A name ending in ".png" in any letter case is recorded as PNG, any other
+// as BMP.
+RecordFormat RecordFormatOf(const char *path);
+// Bits per pixel the capture takes for a format: 32 for BMP (the file's
+// own layout), 24 for PNG (what the encoder takes without alpha).
+int RecordBitsPerPixel(RecordFormat format);
+
+// The path of the next recording: `pattern` itself, or with its first run
+// of "#" in the file name replaced by the frame number zero-padded to the
+// run's width. Frames count from 1 and start again at 1 after the largest
+// number the width holds. False when the result does not fit in `size`.
+bool NextRecordPath(const char *pattern, char *path, size_t size);
+// Counts the frame just written, so the next path takes the next number.
+void CountRecordedFrame();
+// The next frame is number 1 again.
+void RestartFrameCount();
+
+// Writes one file; false on failure, after logging why.
+typedef bool (*RecordWriter)(const char *path, const RecordImage &image);
+bool WriteBmpFile(const char *path, const RecordImage &image);
+bool WritePngFile(const char *path, const RecordImage &image);
+
+// Writes `target` through `writer` so that a reader sees the old file or
+// the new one, never part of one: the new file goes to "<target>.tmp" and
+// is moved over the target in one step. When the move is refused, the new
+// file is copied into the target in place, opened without sharing as
+// recordings always were, and the reason logged. No temporary file is
+// left behind; a failed write leaves the old file as it was.
+bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image);

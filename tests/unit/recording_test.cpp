@@ -1,0 +1,217 @@
+// Recording formats and files on the simulated platform: PNG, the
+// temporary file moved over the target, numbered frames, recording only
+// on change, and the first recording at once.
+#include "config/config.h"
+#include "driver/tavlora.h"
+#include "record/capture.h"
+#include "record/recording.h"
+#include "screen/window.h"
+#include "test_support.h"
+
+#include <cstring>
+#include <dirent.h>
+#include <png.h>
+
+namespace {
+
+class Recording : public DriverTest {
+  protected:
+    // A window whose client area is exactly Width x Height, recording at
+    // every refresh unless the configuration says otherwise.
+    void Start(const std::string &config) {
+        sim::set_frame(0, 0);
+        sim::set_ticks(1000);
+        WriteConfig("Debug=1\nRecord=1\nRecordInterval=-1\n" + config);
+        char ok = 0;
+        DISPLAYDLL_Init(0, 0, nullptr, &ok);
+        ASSERT_EQ(ok, 1);
+    }
+    void Write(const char *text) { DISPLAYDLL_Write(const_cast<char *>(text)); }
+    bool Logged(const std::string &line) {
+        for (const std::string &l : LogLines())
+            if (l == line) return true;
+        return false;
+    }
+    // The names in the current folder, sorted, without the driver's folders.
+    std::vector<std::string> Files() {
+        std::vector<std::string> names;
+        DIR *dir = opendir(".");
+        while (dirent *e = readdir(dir)) {
+            std::string n = e->d_name;
+            if (n != "." && n != ".." && n != "logs" && n != "displays") names.push_back(n);
+        }
+        closedir(dir);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    void ExpectNothingLeft() {
+        EXPECT_EQ(sim::live_handles(), 0);
+        EXPECT_EQ(sim::live_gdiplus_starts(), 0);
+        EXPECT_EQ(sim::live_gdiplus_images(), 0);
+    }
+};
+
+// Decodes a PNG file as 8-bit RGB; false when libpng finds it broken.
+bool DecodePng(const std::string &path, int *width, int *height, std::vector<COLORREF> *pixels) {
+    png_image image;
+    memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    if (image.format & PNG_FORMAT_FLAG_ALPHA) return false; // no alpha channel is written
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
+    *width = static_cast<int>(image.width);
+    *height = static_cast<int>(image.height);
+    pixels->clear();
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3) pixels->push_back(RGB(rgb[i], rgb[i + 1], rgb[i + 2]));
+    return true;
+}
+
+TEST_F(Recording, APngNameInAnyCaseHoldsTheWindowsPixels) {
+    Start("Width=40\nHeight=30\nRecordFile=cap.PnG\nLine1X=2\nLine1Y=3\nLine1FontHeight=12\n"
+          "Line1FontWidth=8\nLine1FontColor=255 128 0\nLine1FontBkColor=0 40 200\n");
+    Write("Hi\xFF");
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    ASSERT_TRUE(DecodePng("cap.PnG", &width, &height, &pixels));
+    ASSERT_EQ(width, 40);
+    ASSERT_EQ(height, 30);
+    int differing = 0, coloured = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            COLORREF shown = sim::window_pixel(DisplayWindow, x, y);
+            differing += pixels[y * width + x] != shown;
+            coloured += shown != RGB(0, 0, 0);
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(coloured, 100) << "the row's text and background are in the picture";
+    EXPECT_EQ(Files(), (std::vector<std::string>{"cap.PnG"}));
+    ExpectNothingLeft();
+
+    // Any other ending is a BMP.
+    Start("Width=40\nHeight=30\nRecordFile=cap.png.bmp\n");
+    EXPECT_EQ(ReadFile("cap.png.bmp").substr(0, 2), "BM");
+}
+
+TEST_F(Recording, ARefusedMoveWritesInPlaceAndSaysWhy) {
+    Start("Width=20\nHeight=10\nRecordFile=cap.bmp\nLine1FontHeight=8\nLine1FontWidth=8\n"
+          "Line1FontColor=255 0 0\n");
+    std::string before = ReadFile("cap.bmp");
+    ASSERT_EQ(before.size(), 54u + 20 * 10 * 4);
+    sim::fail_call("MoveFileExA", 1, ERROR_ACCESS_DENIED);
+    sim::clear_journal();
+    DISPLAYDLL_SetPosition(1, 1);
+    Write("\xFF");
+    EXPECT_TRUE(Logged("Error CaptureAnImage MoveFileEx failed, writing in place : Access is "
+                       "denied.\r"));
+    EXPECT_NE(sim::find_call("MoveFileExA(cap.bmp.tmp, cap.bmp, 0x1)"), -1);
+    std::string after = ReadFile("cap.bmp");
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_NE(after, before) << "the new image, written in place";
+    EXPECT_EQ(Files(), (std::vector<std::string>{"cap.bmp"})) << "no temporary file";
+    ExpectNothingLeft();
+}
+
+TEST_F(Recording, AFailedWriteKeepsTheOldRecordingAndLeavesNoTemporaryFile) {
+    for (const char *name : {"cap.bmp", "cap.png"}) {
+        Start(std::string("Width=20\nHeight=10\nRecordFile=") + name + "\n");
+        std::string before = ReadFile(name);
+        ASSERT_FALSE(before.empty()) << name;
+        struct Fault {
+            const char *operation;
+            int nth;
+        } faults[] = {{"WriteFile", 3}, {"GdipSaveImageToFile", 1}, {"GdiplusStartup", 1},
+                      {"CreateFileA", 1}};
+        for (const Fault &f : faults) {
+            sim::fail_call(f.operation, f.nth, ERROR_ACCESS_DENIED);
+            DISPLAYDLL_SetPosition(1, 1);
+            Write(f.operation); // a change, so the image would differ
+            sim::clear_faults();
+            for (const std::string &file : Files())
+                EXPECT_EQ(file.find(".tmp"), std::string::npos) << name << " " << f.operation;
+            bool used = sim::calls(f.operation) > 0 &&
+                        (f.operation[0] != 'G' || std::string(name) == "cap.png");
+            if (used) {
+                EXPECT_EQ(ReadFile(name), before) << name << " " << f.operation;
+            }
+            ExpectNothingLeft();
+            sim::clear_journal();
+        }
+    }
+    // The encoder that cannot be had says so.
+    EXPECT_TRUE(Logged("CaptureAnImage No PNG encoder: GdiplusStartup failed with GDI+ status 1"));
+}
+
+TEST_F(Recording, FramesAreNumberedPaddedAndWrap) {
+    char path[MAX_PATH];
+    ASSERT_TRUE(NextRecordPath("frames#1" PATH_SEP "display-#####.png", path, sizeof path));
+    EXPECT_STREQ(path, "frames#1" PATH_SEP "display-00001.png") << "a folder's # stays";
+    ASSERT_TRUE(NextRecordPath("plain.bmp", path, sizeof path));
+    EXPECT_STREQ(path, "plain.bmp");
+    EXPECT_FALSE(NextRecordPath("display-###.png", path, 8)) << "does not fit";
+
+    Start("Width=8\nHeight=4\nRecordFile=f##-#.bmp\n"); // frame 1 at the start
+    for (int i = 0; i < 98; ++i) Write("x");
+    EXPECT_EQ(Files().size(), 99u);
+    EXPECT_TRUE(FileExists("f01-#.bmp"));
+    EXPECT_TRUE(FileExists("f99-#.bmp"));
+    DISPLAYDLL_SetPosition(1, 1);
+    Write("\xFF"); // frame 100 wraps to 1
+    EXPECT_EQ(Files().size(), 99u);
+    int f01 = 0;
+    for (const std::string &line : LogLines()) f01 += line == "Capture f01-#.bmp";
+    EXPECT_EQ(f01, 2);
+
+    // A failed frame keeps its number for the next recording.
+    sim::fail_call("CreateFileA", 1, ERROR_ACCESS_DENIED);
+    Write("y");
+    Write("y");
+    EXPECT_EQ(LogLines()[LogLines().size() - 1], "Capture f02-#.bmp");
+}
+
+TEST_F(Recording, RecordOnChangeWritesOnlyAfterARepaint) {
+    Start("Width=20\nHeight=10\nRecordOnChange=1\nRecordFile=f-###.png\n");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"f-001.png"})) << "the start's repaint";
+    Write(""); // the window, just shown, is painted again
+    size_t files = Files().size();
+    for (int i = 0; i < 5; ++i) Write(""); // unchanged text: nothing repainted
+    EXPECT_EQ(Files().size(), files);
+    Write("changed");
+    Write("");
+    EXPECT_EQ(Files().size(), files + 1);
+
+    // With an interval, a change seen before it ends is recorded when it ends.
+    WriteConfig("Debug=1\nRecord=1\nRecordInterval=10\nRecordOnChange=1\nRecordFile=g-#.bmp\n"
+                "Width=20\nHeight=10\n");
+    char ok;
+    DISPLAYDLL_Init(0, 0, nullptr, &ok); // repaints: its text differs
+    files = Files().size();
+    sim::advance_ticks(11000);
+    Write("");
+    EXPECT_EQ(Files().size(), files + 1);
+    sim::advance_ticks(11000);
+    Write("");
+    EXPECT_EQ(Files().size(), files + 1) << "nothing changed";
+    Write("new");
+    EXPECT_EQ(Files().size(), files + 2) << "the interval has passed: the change at once";
+    Write("newer");
+    EXPECT_EQ(Files().size(), files + 2) << "changed within the interval";
+    sim::advance_ticks(10001);
+    Write("newer");
+    EXPECT_EQ(Files().size(), files + 3);
+}
+
+TEST_F(Recording, TheFirstRefreshRecordsAtOnce) {
+    Start("Width=20\nHeight=10\nRecordInterval=3600\nRecordFile=cap.bmp\n");
+    EXPECT_TRUE(FileExists("cap.bmp")) << "at the start, not an hour later";
+    ::unlink("cap.bmp");
+    sim::advance_ticks(3600 * 1000);
+    Write("x");
+    EXPECT_FALSE(FileExists("cap.bmp"));
+    sim::advance_ticks(1);
+    Write("x");
+    EXPECT_TRUE(FileExists("cap.bmp"));
+}
+
+} // namespace
