@@ -80,8 +80,8 @@ bool WriteBmpFile(const char *path, const RecordImage &image) {
     return ok;
 }
 
-// Copies the new recording into the target, opened as today's recordings
-// were written: for writing and without sharing, so that no reader can
+// Copies the new recording into the target, opened as a plain recording
+// is written: for writing and without sharing, so that no reader can
 // open it while it is being rewritten (and none holds it when it is).
 static bool CopyInPlace(const char *temporary, const char *target) {
     HANDLE from = CreateFileA(temporary, GENERIC_READ, 0, NULL, OPEN_EXISTING,
