@@ -46,16 +46,13 @@ struct DotGrid {
     int32_t dotWidth, dotHeight;
 };
 
-LONG Clamp(int64_t value) {
-    return value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : static_cast<LONG>(value);
-}
-
 DotGrid GridOf(const LineLayout &layout) {
     DotGrid grid;
     const int32_t w = layout.FontWidth, h = layout.FontHeight;
     grid.x = layout.X, grid.y = layout.Y, grid.width = w;
-    for (int c = 0; c < 5; ++c) grid.left[c] = Clamp(static_cast<int64_t>(c + 1) * w) / 8;
-    for (int r = 0; r < 8; ++r) grid.top[r] = h / 10 + Clamp(static_cast<int64_t>(r) * h) / 10;
+    for (int c = 0; c < 5; ++c) grid.left[c] = ClampCoordinate(static_cast<int64_t>(c + 1) * w) / 8;
+    for (int r = 0; r < 8; ++r)
+        grid.top[r] = h / 10 + ClampCoordinate(static_cast<int64_t>(r) * h) / 10;
     // A dot is its grid square less the gap, and never less than one pixel.
     const int32_t gap = layout.DotGap > 0 ? layout.DotGap : 0;
     const int64_t dotWidth = static_cast<int64_t>(w / 8) - gap;
@@ -78,10 +75,6 @@ bool IsLit(const unsigned char *text, int i, int r, int c) {
 
 bool IsSet(const int32_t colour[3]) {
     return colour[0] != 0 || colour[1] != 0 || colour[2] != 0;
-}
-
-COLORREF ColourOf(const int32_t rgb[3]) {
-    return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF);
 }
 
 RGBQUAD Quad(COLORREF colour) {
@@ -183,8 +176,9 @@ DWORD CollectDots(const DotGrid &grid, const unsigned char *text, int first, int
                 if (IsLit(text, i, r, c) != lit) continue;
                 const int64_t left = cell + grid.left[c];
                 RECT &dot = DotRegion.dots[n++];
-                dot = RECT{Clamp(left), Clamp(top), Clamp(left + grid.dotWidth),
-                           Clamp(top + grid.dotHeight)};
+                dot = RECT{ClampCoordinate(left), ClampCoordinate(top),
+                           ClampCoordinate(left + grid.dotWidth),
+                           ClampCoordinate(top + grid.dotHeight)};
                 if (dot.left < bound.left) bound.left = dot.left;
                 if (dot.top < bound.top) bound.top = dot.top;
                 if (dot.right > bound.right) bound.right = dot.right;
@@ -228,8 +222,10 @@ void PaintDots(HDC surface, const DotGrid &grid, const unsigned char *text, int 
             first += count;
             continue;
         }
-        if (count == 0) count = 1; // a cell too large for the mask
-        else LogLastError("Error from StretchDIBits");
+        if (count == 0)
+            count = 1; // a cell too large for the mask
+        else
+            LogLastError("Error from StretchDIBits");
         RegionDots(surface, grid, text, first, count, lit, colour);
         first += count;
     }
@@ -247,14 +243,14 @@ void DrawDotRow(int row, HDC surface) {
 
     if (IsSet(layout.FontBkColor)) {
         // The cells' background, as the opaque text background of the font look.
-        RECT cells = {Clamp(grid.x), Clamp(grid.y), Clamp(end),
-                      Clamp(grid.y + layout.FontHeight)};
-        HBRUSH brush = CreateSolidBrush(ColourOf(layout.FontBkColor));
+        RECT cells = {ClampCoordinate(grid.x), ClampCoordinate(grid.y), ClampCoordinate(end),
+                      ClampCoordinate(grid.y + layout.FontHeight)};
+        HBRUSH brush = CreateSolidBrush(RowColour(layout.FontBkColor));
         FillRect(surface, &cells, brush);
         DeleteObject(brush);
     }
     if (IsSet(layout.DotOffColor))
-        PaintDots(surface, grid, text, length, false, ColourOf(layout.DotOffColor));
-    PaintDots(surface, grid, text, length, true, ColourOf(layout.FontColor));
-    layout.X = Clamp(end);
+        PaintDots(surface, grid, text, length, false, RowColour(layout.DotOffColor));
+    PaintDots(surface, grid, text, length, true, RowColour(layout.FontColor));
+    layout.X = ClampCoordinate(end);
 }

@@ -6,12 +6,6 @@
 
 static const unsigned char kColumnMasks[5] = {0x10, 0x08, 0x04, 0x02, 0x01};
 
-// Geometry is 32-bit with truncating division; sums are taken in 64 bits and
-// kept in the 32-bit range so that no configured size can overflow them.
-static LONG Clamp(int64_t value) {
-    return value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : static_cast<LONG>(value);
-}
-
 void DrawGlyph(int row, unsigned char slot, HDC target) {
     LineLayout &layout = WorkingLayouts[row];
     const int32_t x = layout.X, y = layout.Y;
@@ -20,20 +14,21 @@ void DrawGlyph(int row, unsigned char slot, HDC target) {
     const int32_t blockHeight = h / 10 + 1;
     const unsigned char *glyph = GlyphStore[slot < kGlyphSlots ? slot : 0];
 
-    HBRUSH brush = CreateSolidBrush(
-        RGB(layout.FontColor[0] & 0xFF, layout.FontColor[1] & 0xFF, layout.FontColor[2] & 0xFF));
+    HBRUSH brush = CreateSolidBrush(RowColour(layout.FontColor));
     int64_t lineSum = 0; // r x H
     for (int r = 0; r < 8; ++r, lineSum += h) {
-        int64_t top = static_cast<int64_t>(y) + h / 10 + static_cast<int32_t>(Clamp(lineSum) / 10);
+        int64_t top =
+            static_cast<int64_t>(y) + h / 10 + static_cast<int32_t>(ClampCoordinate(lineSum) / 10);
         int64_t columnSum = w; // c x W
         for (int c = 0; c < 5; ++c, columnSum += w) {
             if ((glyph[r] & kColumnMasks[c]) == 0) continue;
-            int64_t left = static_cast<int64_t>(x) + static_cast<int32_t>(Clamp(columnSum) / 8);
-            RECT block = {Clamp(left), Clamp(top), Clamp(left + blockWidth),
-                          Clamp(top + blockHeight)};
+            int64_t left =
+                static_cast<int64_t>(x) + static_cast<int32_t>(ClampCoordinate(columnSum) / 8);
+            RECT block = {ClampCoordinate(left), ClampCoordinate(top),
+                          ClampCoordinate(left + blockWidth), ClampCoordinate(top + blockHeight)};
             FillRect(target, &block, brush);
         }
     }
     DeleteObject(brush);
-    layout.X = Clamp(static_cast<int64_t>(x) + w);
+    layout.X = ClampCoordinate(static_cast<int64_t>(x) + w);
 }

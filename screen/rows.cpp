@@ -21,8 +21,12 @@ int GlyphSlotOf(unsigned char code) {
     return 0;
 }
 
-static COLORREF ColourOf(const int32_t rgb[3]) {
+COLORREF RowColour(const int32_t rgb[3]) {
     return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF);
+}
+
+LONG ClampCoordinate(int64_t value) {
+    return value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : static_cast<LONG>(value);
 }
 
 void DrawRow(int row, HDC surface) {
@@ -57,11 +61,11 @@ void DrawTextRun(int row, int first, int last, HDC surface) {
     memcpy(run, TextRows[row] + first, n);
     run[n] = 0;
 
-    SetTextColor(surface, ColourOf(layout.FontColor));
+    SetTextColor(surface, RowColour(layout.FontColor));
     UINT option;
     if (layout.FontBkColor[0] != 0 || layout.FontBkColor[1] != 0 || layout.FontBkColor[2] != 0) {
         SetBkMode(surface, OPAQUE);
-        SetBkColor(surface, ColourOf(layout.FontBkColor));
+        SetBkColor(surface, RowColour(layout.FontBkColor));
         option = ETO_OPAQUE;
     } else {
         SetBkMode(surface, TRANSPARENT);
