@@ -5,10 +5,42 @@
 #include <cstdio>
 #include <cstring>
 
-// The number of the last frame written since the driver's start, and
-// the one the last path was made with.
+// The number of the last frame written in this process, and the one the
+// last path was made with.
 static unsigned long long LastFrame;
 static unsigned long long PathFrame;
+static bool FrameCountLoaded;
+
+// The count outlives the library, so a host that unloads the driver and
+// loads it again goes on numbering rather than overwriting its frames. It
+// lives in an environment variable of the process, named after the module
+// and tagged with the process id: a child process inherits the variable,
+// and starts at 1 all the same.
+static bool FrameVariable(char *name, size_t size) {
+    int n = snprintf(name, size, "TAVLORA_FRAMES_%s", ModuleBaseName());
+    return n > 0 && static_cast<size_t>(n) < size;
+}
+
+static void LoadFrameCount() {
+    if (FrameCountLoaded) return;
+    FrameCountLoaded = true;
+    char name[300], value[64];
+    if (!FrameVariable(name, sizeof name)) return;
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    if (length == 0 || length >= sizeof value) return;
+    unsigned long process = 0;
+    unsigned long long frame = 0;
+    if (sscanf(value, "%lu:%llu", &process, &frame) == 2 && process == GetCurrentProcessId())
+        LastFrame = frame;
+}
+
+static void SaveFrameCount() {
+    char name[300], value[64];
+    if (!FrameVariable(name, sizeof name)) return;
+    snprintf(value, sizeof value, "%lu:%llu", static_cast<unsigned long>(GetCurrentProcessId()),
+             LastFrame);
+    SetEnvironmentVariableA(name, value);
+}
 
 RecordFormat RecordFormatOf(const char *path) {
     size_t n = strlen(path);
@@ -22,6 +54,7 @@ RecordFormat RecordFormatOf(const char *path) {
 bool NextRecordPath(const char *pattern, char *path, size_t size) {
     int written = snprintf(path, size, "%s", pattern);
     if (written < 0 || static_cast<size_t>(written) >= size) return false;
+    LoadFrameCount();
     // The run of "#" counts only in the file name, not in a folder's.
     char *name = path;
     for (char *p = path; *p; ++p)
@@ -45,11 +78,9 @@ bool NextRecordPath(const char *pattern, char *path, size_t size) {
 }
 
 void CountRecordedFrame() {
+    if (LastFrame == PathFrame) return; // a name without a number
     LastFrame = PathFrame;
-}
-
-void RestartFrameCount() {
-    LastFrame = PathFrame = 0;
+    SaveFrameCount();
 }
 
 bool WriteBmpFile(const char *path, const RecordImage &image) {

@@ -24,13 +24,13 @@ RecordFormat RecordFormatOf(const char *path);
 
 // The path of the next recording: `pattern` itself, or with its first run
 // of "#" in the file name replaced by the frame number zero-padded to the
-// run's width. Frames count from 1 and start again at 1 after the largest
-// number the width holds. False when the result does not fit in `size`.
+// run's width. Frames count from 1 in a new process, go on across the
+// driver's starts and reloads in the same process, and start again at 1
+// after the largest number the width holds. False when the result does not
+// fit in `size`.
 bool NextRecordPath(const char *pattern, char *path, size_t size);
 // Counts the frame just written, so the next path takes the next number.
 void CountRecordedFrame();
-// The next frame is number 1 again.
-void RestartFrameCount();
 
 // Writes one file; false on failure, after logging why.
 typedef bool (*RecordWriter)(const char *path, const RecordImage &image);

@@ -83,11 +83,15 @@ void ApplyWindowSettings() {
 }
 
 void CloseScreen() {
-    if (!DisplayWindow) return;
-    DestroyWindow(DisplayWindow); // WM_DESTROY ends the process here when it should
-    // The host may unload the driver now: no class may keep pointing at
-    // this window procedure.
-    if (!DisplayWindow) UnregisterClassA(kClassName, Instance);
+    // WM_DESTROY ends the process here when it should.
+    if (DisplayWindow && !DestroyWindow(DisplayWindow)) LogLastError("Error from DestroyWindow");
+    // The host may unload the driver now, however the window went (by Done
+    // or by its close button): no class may keep pointing at this window
+    // procedure, and the picture goes with the window.
+    if (!DisplayWindow && Instance && !UnregisterClassA(kClassName, Instance) &&
+        GetLastError() != ERROR_CLASS_DOES_NOT_EXIST)
+        LogLastError("Error from UnregisterClass");
+    ReleasePicture();
 }
 
 void ProcessWindowMessages() {
