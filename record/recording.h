@@ -41,6 +41,9 @@ bool WritePngFile(const char *path, const RecordImage &image);
 // the new one, never part of one: the new file goes to "<target>.tmp" and
 // is moved over the target in one step. When the move is refused, the new
 // file is copied into the target in place, opened without sharing as
-// recordings always were, and the reason logged. No temporary file is
-// left behind; a failed write leaves the old file as it was.
+// recordings always were, and the reason logged once while it lasts. A
+// target that cannot be opened (a reader holds it) stays as it was, logged
+// once while it lasts. A failed write leaves the old file as it was and no
+// temporary file; a copy that fails half-way keeps the new recording in
+// the temporary file, so one of the two is always whole.
 bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image);

@@ -543,6 +543,7 @@ int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHe
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define CP_ACP 0
 #define ERROR_SHARING_VIOLATION 32
+#define ERROR_DISK_FULL 112
 #define ERROR_INSUFFICIENT_BUFFER 122
 typedef uint16_t WCHAR;
 typedef GUID CLSID;
