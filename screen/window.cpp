@@ -41,9 +41,14 @@ int create_screen() {
         WindowClass.lpszMenuName = NULL;
         WindowClass.lpszClassName = kClassName;
         WindowClass.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
-        // Registered already by an earlier start of this process: not an error.
-        if (!RegisterClassExA(&WindowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            LogLastError("Error from RegisterClassEx");
+        // Registered already when the window was closed by its button and
+        // this is the next start: not an error.
+        if (!RegisterClassExA(&WindowClass)) {
+            if (GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+                WriteLog("create_screen", "window class registered already");
+            else
+                LogLastError("Error from RegisterClassEx");
+        }
 
         int32_t x, y, width, height;
         static LineLayout scratch[4];
