@@ -46,8 +46,7 @@ class Recording : public DriverTest {
     }
     void ExpectNothingLeft() {
         EXPECT_EQ(sim::live_handles(), 0);
-        EXPECT_EQ(sim::live_gdiplus_starts(), 0);
-        EXPECT_EQ(sim::live_gdiplus_images(), 0);
+        EXPECT_EQ(sim::live_globals(), 0) << "zlib's memory is given back";
     }
 };
 
@@ -121,7 +120,7 @@ TEST_F(Recording, AFailedWriteKeepsTheOldRecordingAndLeavesNoTemporaryFile) {
         struct Fault {
             const char *operation;
             int nth;
-        } faults[] = {{"WriteFile", 3}, {"GdipSaveImageToFile", 1}, {"GdiplusStartup", 1},
+        } faults[] = {{"WriteFile", 3}, {"WriteFile", 1}, {"GlobalAlloc", 2}, {"GlobalLock", 1},
                       {"CreateFileA", 1}};
         for (const Fault &f : faults) {
             sim::fail_call(f.operation, f.nth, ERROR_ACCESS_DENIED);
@@ -139,8 +138,9 @@ TEST_F(Recording, AFailedWriteKeepsTheOldRecordingAndLeavesNoTemporaryFile) {
             sim::clear_journal();
         }
     }
-    // The encoder that cannot be had says so.
-    EXPECT_TRUE(Logged("CaptureAnImage No PNG encoder: GdiplusStartup failed with GDI+ status 1"));
+    // Without memory for zlib the PNG says which step failed and why.
+    EXPECT_TRUE(Logged("Error CaptureAnImage GlobalAlloc failed : Access is denied.\r"));
+    EXPECT_TRUE(Logged("Error CaptureAnImage zlib deflateInit failed : insufficient memory"));
 }
 
 TEST_F(Recording, FramesAreNumberedPaddedAndWrap) {
