@@ -15,6 +15,9 @@ if(NOT WIN32 AND NOT TAVLORA_SANITIZE AND NOT TAVLORA_FUZZ)
   else()
     message(STATUS "Google Benchmark not found (libbenchmark-dev): no target benchmarks")
   endif()
+  # The PNG recordings' settings, measured (tools/bench png).
+  add_executable(png-choice bench/png_choice.cpp)
+  target_link_libraries(png-choice PRIVATE PNG::PNG ZLIB::ZLIB)
 endif()
 
 # ---------------------------------------------------------------------------
