@@ -1,5 +1,7 @@
 #include "common.h"
 
+#include <zlib.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -200,9 +202,8 @@ bool CopyWindowForFloors(Floors *f) {
     f->pixels24.assign(static_cast<size_t>(f->stride24) * client.bottom, 0);
     GetDIBits(f->captureDC, f->captureBitmap, 0, static_cast<UINT>(client.bottom),
               f->pixels24.data(), reinterpret_cast<BITMAPINFO *>(&info24), DIB_RGB_COLORS);
-    GdiplusStartupInput input;
-    if (!f->gdiplus && GdiplusStartup(&f->gdiplus, &input, NULL) != Ok)
-        return Fail("GdiplusStartup");
+    f->filtered.assign((1 + static_cast<size_t>(client.right) * 3) * client.bottom, 0);
+    f->png.assign(8 + 25 + 12 + compressBound(static_cast<uLong>(f->filtered.size())) + 12, 0);
     return true;
 }
 
@@ -210,8 +211,6 @@ void CloseFloors(Floors *f) {
     if (f->captureBitmap) DeleteObject(f->captureBitmap);
     if (f->captureDC) DeleteDC(f->captureDC);
     if (f->picture) f->picture->Release();
-    if (f->gdiplus) GdiplusShutdown(f->gdiplus);
-    f->gdiplus = 0;
     if (f->paintWindow) DestroyWindow(f->paintWindow);
     f->captureBitmap = NULL;
     f->captureDC = NULL;
@@ -270,22 +269,66 @@ void CaptureFloor(Floors &f, const char *path) {
     MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
 }
 
-// GDI+'s PNG encoder.
-static const CLSID kPngEncoder = {
-    0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+static void PutBigEndian(BYTE *to, uLong value) {
+    to[0] = static_cast<BYTE>(value >> 24);
+    to[1] = static_cast<BYTE>(value >> 16);
+    to[2] = static_cast<BYTE>(value >> 8);
+    to[3] = static_cast<BYTE>(value);
+}
+
+// The chunk whose `size` data bytes lie at chunk + 8: length, type, CRC.
+static size_t FinishChunk(BYTE *chunk, const char *type, uLong size) {
+    PutBigEndian(chunk, size);
+    memcpy(chunk + 4, type, 4);
+    PutBigEndian(chunk + 8 + size, crc32(0L, chunk + 4, static_cast<uInt>(size + 4)));
+    return 12 + size;
+}
 
 void PngFloor(Floors &f, const char *path) {
     WriteFloor(f);
     GetTickCount64();
-    WCHAR name[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path, -1, name, MAX_PATH);
-    GpBitmap *bitmap = NULL;
-    BYTE *top = f.pixels24.data() + static_cast<size_t>(f.stride24) * (f.info.biHeight - 1);
-    if (GdipCreateBitmapFromScan0(f.info.biWidth, f.info.biHeight, -f.stride24,
-                                  PixelFormat24bppRGB, top, &bitmap) != Ok)
-        return;
-    GdipSaveImageToFile(bitmap, name, &kPngEncoder, NULL);
-    GdipDisposeImage(bitmap);
+    const int width = f.info.biWidth, height = f.info.biHeight;
+    BYTE *out = f.filtered.data();
+    for (int y = 0; y < height; ++y) {
+        const BYTE *row = f.pixels24.data() + static_cast<size_t>(f.stride24) * (height - 1 - y);
+        const BYTE *above = row + f.stride24;
+        *out++ = kPngFilter;
+        for (int x = 0; x < width; ++x, row += 3, above += 3, out += 3) {
+            out[0] = static_cast<BYTE>(row[2] - (y ? above[2] : 0));
+            out[1] = static_cast<BYTE>(row[1] - (y ? above[1] : 0));
+            out[2] = static_cast<BYTE>(row[0] - (y ? above[0] : 0));
+        }
+    }
+    BYTE *png = f.png.data();
+    memcpy(png, "\x89PNG\r\n\x1A\n", 8);
+    BYTE *ihdr = png + 8;
+    memset(ihdr + 8, 0, 13);
+    PutBigEndian(ihdr + 8, static_cast<uLong>(width));
+    PutBigEndian(ihdr + 12, static_cast<uLong>(height));
+    ihdr[16] = 8; // bits a sample
+    ihdr[17] = 2; // RGB
+    BYTE *idat = ihdr + FinishChunk(ihdr, "IHDR", 13);
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    if (deflateInit2(&z, kPngLevel, Z_DEFLATED, 15, 8, kPngStrategy) != Z_OK) return;
+    z.next_in = f.filtered.data();
+    z.avail_in = static_cast<uInt>(f.filtered.size());
+    z.next_out = idat + 8;
+    z.avail_out = static_cast<uInt>(f.png.size() - (idat + 8 - png) - 12);
+    deflate(&z, Z_FINISH);
+    BYTE *iend = idat + FinishChunk(idat, "IDAT", z.total_out);
+    deflateEnd(&z);
+    DWORD size = static_cast<DWORD>(iend + FinishChunk(iend, "IEND", 0) - png);
+
+    char temporary[MAX_PATH];
+    snprintf(temporary, sizeof temporary, "%s.tmp", path);
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, png, size, &written, NULL);
+    CloseHandle(file);
+    MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
 }
 
 } // namespace bench

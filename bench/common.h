@@ -11,7 +11,8 @@
 //   write that changes one character
 //   Capture: an unchanged DISPLAYDLL_Write     CaptureFloor
 //   that captures the window to a BMP file
-//   PngCapture: the same to a PNG file         PngFloor
+//   PngCapture: the same to a PNG file         PngFloor; and under Wine,
+//                                              GDI+'s encoder (win32_bench.cpp)
 //   DotRepaint: Repaint with every row a       ComposeFloor; and against
 //   dot-matrix row (unlit dots drawn too)      Repaint, the font look
 //
@@ -87,7 +88,8 @@ struct Floors {
     std::vector<char> pixels;
     std::vector<BYTE> pixels24; // the same pixels at 24 bits, bottom row first
     int stride24 = 0;
-    ULONG_PTR gdiplus = 0; // GDI+, started once for the PNG floor
+    std::vector<BYTE> filtered; // the PNG floor's rows, filtered
+    std::vector<BYTE> png;      // and its file
 };
 
 // Loads the picture from `picturePath`, makes the paint window (at x, y on
@@ -117,8 +119,15 @@ void ComposeFloor(const Floors &floors);
 void CaptureFloor(Floors &floors, const char *path);
 
 // An unchanged write that records a PNG: the write's floor and the clock,
-// then GDI+'s PNG encoder saving the same pixels, already at 24 bits, to
-// `path` (a bitmap over them, the save, the bitmap disposed of).
+// then the same pixels, already read at 24 bits, encoded as the driver's
+// PNG recordings are (the same filter, zlib level and strategy) in the
+// fewest steps: every row filtered into one block, one call of deflate,
+// the whole file in one block written to "<path>.tmp" and moved over `path`.
 void PngFloor(Floors &floors, const char *path);
+
+// The driver's PNG settings (record/png.cpp).
+const int kPngLevel = 4;
+const int kPngStrategy = 0; // Z_DEFAULT_STRATEGY
+const unsigned char kPngFilter = 2; // "Up": each byte less the one above it
 
 } // namespace bench

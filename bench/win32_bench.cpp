@@ -1,7 +1,9 @@
 // Benchmarks of the real Tavlora.dll (under Wine, or on Windows): the DLL is
 // loaded with LoadLibrary and its entry points found by name, as a host
 // does; the same four pairs as the simulation's benchmarks (see common.h),
-// timed with QueryPerformanceCounter, the floors on the real GDI.
+// timed with QueryPerformanceCounter, the floors on the real GDI. PNG
+// recordings are also set against GDI+'s PNG encoder on the same pixels
+// (the driver's PNG encoding took its place), with the sizes of the files.
 //
 // Each pair is measured in rounds: a batch of driver calls and a batch of
 // floor calls (in turns first), each batch long enough (about 30 ms) for
@@ -18,6 +20,8 @@
 // captures are made there) and loads Tavlora.dll from its own folder.
 // At the end it calls DISPLAYDLL_Done, which ends the process with status 0.
 #include "common.h"
+
+#include <gdiplus.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -150,6 +154,34 @@ Result MeasureDotsAgainstFonts(const bench::Driver &driver, int rounds) {
     return r;
 }
 
+// GDI+'s PNG encoder.
+const CLSID kPngEncoder = {
+    0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+
+// The unchanged write's floor and the clock, then GDI+ saving the PNG
+// floor's pixels (already at 24 bits) to `path`: a bitmap over them, the
+// save, the bitmap disposed of. GDI+ is started once, outside the timing.
+void GdiplusFloor(bench::Floors &f, const char *path) {
+    using namespace Gdiplus::DllExports;
+    bench::WriteFloor(f);
+    GetTickCount64();
+    WCHAR name[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path, -1, name, MAX_PATH);
+    Gdiplus::GpBitmap *bitmap = NULL;
+    BYTE *top = f.pixels24.data() + static_cast<size_t>(f.stride24) * (f.info.biHeight - 1);
+    if (GdipCreateBitmapFromScan0(f.info.biWidth, f.info.biHeight, -f.stride24,
+                                  PixelFormat24bppRGB, top, &bitmap) != Gdiplus::Ok)
+        return;
+    GdipSaveImageToFile(bitmap, name, &kPngEncoder, NULL);
+    GdipDisposeImage(bitmap);
+}
+
+long FileSize(const char *path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExA(path, GetFileExInfoStandard, &data) ? static_cast<long>(data.nFileSizeLow)
+                                                                    : -1;
+}
+
 template <typename T> bool Resolve(HMODULE module, const char *name, T *proc) {
     *proc = reinterpret_cast<T>(reinterpret_cast<void *>(GetProcAddress(module, name)));
     if (!*proc) fprintf(stderr, "win32-bench: Tavlora.dll has no %s\n", name);
@@ -230,6 +262,15 @@ int main(int argc, char **argv) {
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
         auto f = MakeCalls([&](long long) { bench::PngFloor(floors, "floor.png"); });
         results.push_back(MeasurePair("PNG capture", d, f, rounds));
+        Gdiplus::GdiplusStartupInput input;
+        ULONG_PTR gdiplus = 0;
+        if (Gdiplus::GdiplusStartup(&gdiplus, &input, NULL) != Gdiplus::Ok) {
+            fprintf(stderr, "win32-bench: GdiplusStartup failed\n");
+            return 1;
+        }
+        auto g = MakeCalls([&](long long) { GdiplusFloor(floors, "gdiplus.png"); });
+        results.push_back(MeasurePair("PNG vs GDI+", d, g, rounds));
+        Gdiplus::GdiplusShutdown(gdiplus);
     }
 
     printf("\nmedians, microseconds (Tavlora.dll, real GDI)\n");
@@ -238,18 +279,26 @@ int main(int argc, char **argv) {
         printf("%-16s %12.2f %12.2f %8.2f\n", r.name, r.driver, r.floor, r.driver / r.floor);
     // The capture's own part: what the capturing write adds to the unchanged
     // one, for the driver and for the floor.
-    // results: 0 unchanged write, 1 repaint, 2 dot repaint, 3 capture, 4 PNG capture.
-    for (int i = 3; i <= 4; ++i) {
+    // results: 0 unchanged write, 1 repaint, 2 dot repaint, 3 capture, 4 PNG capture,
+    // 5 PNG against GDI+.
+    static const char *const kAlone[] = {"capture alone", "PNG alone", "PNG/GDI+ alone"};
+    for (int i = 3; i <= 5; ++i) {
         double driverAlone = results[i].driver - results[0].driver;
         double floorAlone = results[i].floor - results[0].floor;
         if (driverAlone > 0 && floorAlone > 0)
-            printf("%-16s %12.2f %12.2f %8.2f\n", i == 3 ? "capture alone" : "PNG alone",
-                   driverAlone, floorAlone, driverAlone / floorAlone);
+            printf("%-16s %12.2f %12.2f %8.2f\n", kAlone[i - 3], driverAlone, floorAlone,
+                   driverAlone / floorAlone);
     }
     // Dot-matrix rows against the same rows in fonts, measured in turns.
     printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", dotsAgainstFonts.name,
            dotsAgainstFonts.driver, dotsAgainstFonts.floor,
            dotsAgainstFonts.driver / dotsAgainstFonts.floor);
+    // The files of the same pixels.
+    long driverPng = FileSize("bench.png"), floorPng = FileSize("floor.png"),
+         gdiplusPng = FileSize("gdiplus.png");
+    printf("PNG bytes: driver %ld, floor %ld, GDI+ %ld; driver / GDI+ %.2f\n", driverPng,
+           floorPng, gdiplusPng,
+           gdiplusPng > 0 ? static_cast<double>(driverPng) / static_cast<double>(gdiplusPng) : 0.0);
     fflush(stdout);
 
     bench::CloseFloors(&floors);

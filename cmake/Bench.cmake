@@ -15,6 +15,9 @@ if(NOT WIN32 AND NOT TAVLORA_SANITIZE AND NOT TAVLORA_FUZZ)
   else()
     message(STATUS "Google Benchmark not found (libbenchmark-dev): no target benchmarks")
   endif()
+  # The PNG recordings' settings, measured (tools/bench png).
+  add_executable(png-choice bench/png_choice.cpp)
+  target_link_libraries(png-choice PRIVATE PNG::PNG ZLIB::ZLIB)
 endif()
 
 # ---------------------------------------------------------------------------
@@ -28,6 +31,8 @@ if(WIN32)
   # Wine's drive Z: is the Linux root.
   target_compile_definitions(win32-bench PRIVATE TAVLORA_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
   target_link_options(win32-bench PRIVATE -static-libgcc -static-libstdc++ -static)
-  target_link_libraries(win32-bench PRIVATE user32 gdi32 gdiplus ole32 oleaut32 uuid)
+  # GDI+ only here, for the floor that PNG recordings are set against.
+  target_link_libraries(win32-bench PRIVATE ${TAVLORA_ZLIB_STATIC} user32 gdi32 gdiplus ole32 oleaut32
+                        uuid)
   add_dependencies(win32-bench Tavlora)
 endif()

@@ -14,7 +14,10 @@ set_target_properties(Tavlora PROPERTIES PREFIX "" OUTPUT_NAME Tavlora)
 target_include_directories(Tavlora PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(Tavlora PRIVATE ${TAVLORA_WIN32_DEFS} -fno-exceptions -fno-rtti)
 target_link_options(Tavlora PRIVATE -static-libgcc -static-libstdc++ -Wl,--enable-stdcall-fixup)
-target_link_libraries(Tavlora PRIVATE user32 gdi32 gdiplus ole32 oleaut32 uuid)
+# zlib (libz-mingw-w64-dev) is linked in whole: the DLL imports only the
+# system's DLLs.
+find_library(TAVLORA_ZLIB_STATIC NAMES libz.a REQUIRED)
+target_link_libraries(Tavlora PRIVATE ${TAVLORA_ZLIB_STATIC} user32 gdi32 ole32 oleaut32 uuid)
 
 add_executable(tavlora-host host/host.cpp host/script.cpp)
 target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp log/log.cpp) # --check reads as the driver does
@@ -43,7 +46,7 @@ target_compile_options(wine-tests PRIVATE ${TAVLORA_WIN32_DEFS})
 # Wine's drive Z: is the Linux root.
 target_compile_definitions(wine-tests PRIVATE TAVLORA_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
 target_link_options(wine-tests PRIVATE -static-libgcc -static-libstdc++ -static)
-target_link_libraries(wine-tests PRIVATE gtest gtest_main version gdi32 user32)
+target_link_libraries(wine-tests PRIVATE gtest gtest_main ${TAVLORA_ZLIB_STATIC} version gdi32 user32)
 add_dependencies(wine-tests Tavlora tavlora-host com-host)
 # A host that sets up COM before it loads the driver (tests/wine/record_test.cpp).
 add_executable(com-host tests/wine/com_host.cpp)

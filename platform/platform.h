@@ -10,19 +10,6 @@
 #include <windows.h>
 #include <olectl.h>
 #include <ocidl.h>
-#include <gdiplus.h>
-// The flat GDI+ API under the names the simulation gives it.
-using Gdiplus::GdiplusStartupInput;
-using Gdiplus::GdiplusStartupOutput;
-using Gdiplus::GpBitmap;
-using Gdiplus::GpImage;
-using Gdiplus::GpStatus;
-using Gdiplus::Ok;
-using Gdiplus::GdiplusStartup;
-using Gdiplus::GdiplusShutdown;
-using Gdiplus::DllExports::GdipCreateBitmapFromScan0;
-using Gdiplus::DllExports::GdipDisposeImage;
-using Gdiplus::DllExports::GdipSaveImageToFile;
 #define PATH_SEP "\\"
 #else
 #include "sim/win32_sim.h"

@@ -58,9 +58,6 @@ int live_globals();
 int live_pictures();
 // Windows created and not yet destroyed.
 int live_windows();
-// GDI+ started and not shut down, and its images not disposed of.
-int live_gdiplus_starts();
-int live_gdiplus_images();
 
 // Pixels: the colour at a point of a window's client area, or of a bitmap.
 COLORREF window_pixel(HWND window, int x, int y);

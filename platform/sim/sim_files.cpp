@@ -1,6 +1,4 @@
-// Simulated kernel32 file moves and deletions, and the conversion of 8-bit
-// texts to wide ones (the simulation's code page is Latin-1: each byte is
-// the character of the same number).
+// Simulated kernel32 file moves and deletions.
 #include "sim_internal.h"
 
 #include <cerrno>
@@ -62,23 +60,4 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
         return FALSE;
     }
     return TRUE;
-}
-
-int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, WCHAR *wide,
-                               int wideLength) {
-    if (sim::enter("MultiByteToWideChar", "%u, 0x%X, %d, %d", codePage, flags, length, wideLength))
-        return 0;
-    if (!text || wideLength < 0 || codePage != CP_ACP) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    // Length -1: the text and its terminator.
-    size_t count = length < 0 ? strlen(text) + 1 : static_cast<size_t>(length);
-    if (wideLength == 0) return static_cast<int>(count);
-    if (count > static_cast<size_t>(wideLength)) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    for (size_t i = 0; i < count; ++i) wide[i] = static_cast<unsigned char>(text[i]);
-    return static_cast<int>(count);
 }

@@ -535,18 +535,14 @@ int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHe
                          int ySrc, int srcWidth, int srcHeight, const void *bits,
                          const BITMAPINFO *info, UINT usage, DWORD rop);
 
-// ---- Recording: DIB sections, file moves, and the GDI+ image encoder ----
+// ---- Recording: DIB sections and file moves ----
 
 // gdi32: a bitmap whose pixels the program reads in place. GdiFlush brings
 // the memory up to date with drawing done on the section (Windows may batch
 // drawing until then).
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
-#define CP_ACP 0
 #define ERROR_SHARING_VIOLATION 32
 #define ERROR_DISK_FULL 112
-#define ERROR_INSUFFICIENT_BUFFER 122
-typedef uint16_t WCHAR;
-typedef GUID CLSID;
 
 HBITMAP WINAPI CreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits,
                                 HANDLE section, DWORD offset);
@@ -555,51 +551,4 @@ BOOL WINAPI GdiFlush();
 // kernel32
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
-int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, WCHAR *wide,
-                               int wideLength);
 
-// gdiplus: the flat API's start, bitmaps over the caller's pixels, and
-// saving through an encoder named by its class identifier.
-#define WINGDIPAPI
-#define GDIPCONST const
-typedef enum GpStatus {
-    Ok = 0,
-    GenericError = 1,
-    InvalidParameter = 2,
-    OutOfMemory = 3,
-    Win32Error = 7,
-    FileNotFound = 10,
-    UnknownImageFormat = 13,
-    GdiplusNotInitialized = 18
-} GpStatus;
-typedef INT PixelFormat;
-#define PixelFormatGDI ((INT)0x00020000)
-#define PixelFormat24bppRGB ((INT)(8 | (24 << 8) | PixelFormatGDI))
-#define PixelFormat32bppRGB ((INT)(9 | (32 << 8) | PixelFormatGDI))
-typedef void(WINAPI *DebugEventProc)(int level, CHAR *message);
-struct GdiplusStartupInput {
-    uint32_t GdiplusVersion;
-    DebugEventProc DebugEventCallback;
-    BOOL SuppressBackgroundThread;
-    BOOL SuppressExternalCodecs;
-    GdiplusStartupInput(DebugEventProc callback = NULL, BOOL suppressBackgroundThread = FALSE,
-                        BOOL suppressExternalCodecs = FALSE)
-        : GdiplusVersion(1), DebugEventCallback(callback),
-          SuppressBackgroundThread(suppressBackgroundThread),
-          SuppressExternalCodecs(suppressExternalCodecs) {}
-};
-struct GdiplusStartupOutput;
-struct EncoderParameters;
-struct GpImage {};
-struct GpBitmap : GpImage {};
-
-GpStatus WINGDIPAPI GdiplusStartup(ULONG_PTR *token, const GdiplusStartupInput *input,
-                                   GdiplusStartupOutput *output);
-void WINGDIPAPI GdiplusShutdown(ULONG_PTR token);
-GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride,
-                                              PixelFormat format, BYTE *scan0,
-                                              GpBitmap **bitmap);
-GpStatus WINGDIPAPI GdipSaveImageToFile(GpImage *image, GDIPCONST WCHAR *fileName,
-                                        GDIPCONST CLSID *encoder,
-                                        GDIPCONST EncoderParameters *parameters);
-GpStatus WINGDIPAPI GdipDisposeImage(GpImage *image);

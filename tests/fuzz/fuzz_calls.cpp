@@ -205,7 +205,7 @@ void InjectFault(fuzz::Reader &in, Run &run) {
         "WriteFile",      "SetTextColor",          "GetWindowRect",          "InvalidateRect",
         "PeekMessageA",   "ShowWindow",            "GetDeviceCaps",          "IPicture::Render",
         "GetSystemMetrics", "FormatMessageA",      "ReleaseDC",
-        "CreateDIBSection", "MoveFileExA", "GdiplusStartup", "GdipSaveImageToFile",
+        "CreateDIBSection", "MoveFileExA",
         // the start: picture and window
         "GetFileSize", "ReadFile", "CreateStreamOnHGlobal", "OleLoadPicture", "RegisterClassExA",
         "CreateWindowExA", "GetModuleHandleA", "LoadIconA", "LoadCursorA",

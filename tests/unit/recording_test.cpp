@@ -8,9 +8,12 @@
 #include "screen/window.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstring>
 #include <dirent.h>
 #include <png.h>
+#include <set>
+#include <zlib.h>
 
 namespace {
 
@@ -46,8 +49,7 @@ class Recording : public DriverTest {
     }
     void ExpectNothingLeft() {
         EXPECT_EQ(sim::live_handles(), 0);
-        EXPECT_EQ(sim::live_gdiplus_starts(), 0);
-        EXPECT_EQ(sim::live_gdiplus_images(), 0);
+        EXPECT_EQ(sim::live_globals(), 0) << "zlib's memory is given back";
     }
 };
 
@@ -66,6 +68,27 @@ bool DecodePng(const std::string &path, int *width, int *height, std::vector<COL
     pixels->clear();
     for (size_t i = 0; i + 2 < rgb.size(); i += 3) pixels->push_back(RGB(rgb[i], rgb[i + 1], rgb[i + 2]));
     return true;
+}
+
+uint32_t BigEndian(const unsigned char *p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+// The chunk types of a PNG file in order; empty unless the signature is
+// there, every chunk's CRC is right and IEND ends the file.
+std::vector<std::string> CheckedChunks(const std::string &file) {
+    const unsigned char *b = reinterpret_cast<const unsigned char *>(file.data());
+    std::vector<std::string> types;
+    if (file.compare(0, 8, "\x89PNG\r\n\x1A\n") != 0) return {};
+    for (size_t at = 8; at + 12 <= file.size();) {
+        uint32_t length = BigEndian(b + at);
+        if (length > file.size() - at - 12) return {};
+        if (BigEndian(b + at + 8 + length) != crc32(0L, b + at + 4, length + 4)) return {};
+        types.push_back(file.substr(at + 4, 4));
+        at += 12 + length;
+        if (types.back() == "IEND") return at == file.size() ? types : std::vector<std::string>{};
+    }
+    return {};
 }
 
 TEST_F(Recording, APngNameInAnyCaseHoldsTheWindowsPixels) {
@@ -92,6 +115,92 @@ TEST_F(Recording, APngNameInAnyCaseHoldsTheWindowsPixels) {
     // Any other ending is a BMP.
     Start("Width=40\nHeight=30\nRecordFile=cap.png.bmp\n");
     EXPECT_EQ(ReadFile("cap.png.bmp").substr(0, 2), "BM");
+}
+
+// An odd width leaves rows that are not whole 32-bit words; a window one
+// pixel tall has no row above its only row.
+TEST_F(Recording, PngRecordingsOfAnyShapeHoldExactlyTheWindowsPixels) {
+    for (const char *size : {"Width=13\nHeight=9\n", "Width=21\nHeight=1\n"}) {
+        Start(std::string(size) + "RecordFile=cap.png\nLine1X=1\nLine1Y=-2\nLine1FontHeight=8\n"
+              "Line1FontWidth=5\nLine1FontColor=255 128 0\nLine1FontBkColor=0 40 200\n");
+        Write("W\xFFi");
+        std::string file = ReadFile("cap.png");
+        EXPECT_EQ(CheckedChunks(file), (std::vector<std::string>{"IHDR", "IDAT", "IEND"})) << size;
+        int width = 0, height = 0;
+        std::vector<COLORREF> pixels;
+        ASSERT_TRUE(DecodePng("cap.png", &width, &height, &pixels)) << size;
+        RECT client;
+        GetClientRect(DisplayWindow, &client);
+        ASSERT_EQ(width, client.right) << size;
+        ASSERT_EQ(height, client.bottom) << size;
+        std::set<COLORREF> colours;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                COLORREF shown = sim::window_pixel(DisplayWindow, x, y);
+                EXPECT_EQ(pixels[y * width + x], shown) << size << " at " << x << "," << y;
+                colours.insert(shown);
+            }
+        EXPECT_GE(colours.size(), 2u) << size << ": text on its background";
+        ExpectNothingLeft();
+    }
+}
+
+// What the capture may hand over: 24-bit rows padded to whole words, or
+// 32-bit ones whose fourth byte means nothing; here rows wider than the
+// writer's buffers and a file of several IDAT chunks.
+TEST_F(Recording, ThePngWriterTakesTwentyFourAndThirtyTwoBitRows) {
+    Start("Width=8\nHeight=4\nRecordFile=unused.bmp\n");
+    const int width = 2101, height = 40;
+    std::vector<COLORREF> expected; // top row first
+    uint32_t noise = 12345;
+    for (int i = 0; i < width * height; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        expected.push_back(RGB(noise >> 24, noise >> 16, (noise >> 8) + i));
+    }
+    for (WORD bits : {24, 32}) {
+        BITMAPINFOHEADER info = {sizeof info, width, height, 1, bits, BI_RGB, 0, 0, 0, 0, 0};
+        DWORD stride = (width * bits + 31) / 32 * 4;
+        std::vector<BYTE> memory(stride * height, 0xA5); // padding and fourth bytes
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                BYTE *p = &memory[(height - 1 - y) * stride + x * (bits / 8)];
+                COLORREF c = expected[y * width + x];
+                p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
+            }
+        RecordImage image = {&info, memory.data(), stride, stride * height};
+        ASSERT_TRUE(WriteReplacing("direct.png", WritePngFile, image)) << bits;
+        std::vector<std::string> chunks = CheckedChunks(ReadFile("direct.png"));
+        EXPECT_GT(std::count(chunks.begin(), chunks.end(), "IDAT"), 2) << bits;
+        int w = 0, h = 0;
+        std::vector<COLORREF> pixels;
+        ASSERT_TRUE(DecodePng("direct.png", &w, &h, &pixels)) << bits;
+        EXPECT_EQ(w, width);
+        EXPECT_EQ(h, height);
+        EXPECT_TRUE(pixels == expected) << bits;
+        ExpectNothingLeft();
+    }
+    // A layout it does not know is refused, and says so.
+    BITMAPINFOHEADER info = {sizeof info, 4, 2, 1, 16, BI_RGB, 0, 0, 0, 0, 0};
+    BYTE memory[16] = {};
+    RecordImage image = {&info, memory, 8, 16};
+    EXPECT_FALSE(WriteReplacing("odd.png", WritePngFile, image));
+    EXPECT_FALSE(FileExists("odd.png"));
+    EXPECT_TRUE(Logged("Error CaptureAnImage no PNG of 4 x 2 at 16 bits"));
+}
+
+// A PNG that could not be made is no frame: the next one takes its number.
+TEST_F(Recording, AFailedPngIsNotCountedAsAFrame) {
+    Start("Width=9\nHeight=5\nRecordFile=f-#.png\n");
+    ASSERT_TRUE(FileExists("f-1.png"));
+    for (const char *operation : {"GlobalAlloc", "WriteFile"}) {
+        sim::fail_call(operation, 1, ERROR_NOT_ENOUGH_MEMORY);
+        Write("x");
+        sim::clear_faults();
+        EXPECT_EQ(Files(), (std::vector<std::string>{"f-1.png"})) << operation;
+    }
+    Write("y");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"f-1.png", "f-2.png"}));
+    ExpectNothingLeft();
 }
 
 TEST_F(Recording, ARefusedMoveWritesInPlaceAndSaysWhy) {
@@ -159,7 +268,7 @@ TEST_F(Recording, AFailedWriteKeepsTheOldRecordingAndLeavesNoTemporaryFile) {
         struct Fault {
             const char *operation;
             int nth;
-        } faults[] = {{"WriteFile", 3}, {"GdipSaveImageToFile", 1}, {"GdiplusStartup", 1},
+        } faults[] = {{"WriteFile", 3}, {"WriteFile", 1}, {"GlobalAlloc", 2}, {"GlobalLock", 1},
                       {"CreateFileA", 1}};
         for (const Fault &f : faults) {
             sim::fail_call(f.operation, f.nth, ERROR_ACCESS_DENIED);
@@ -177,8 +286,9 @@ TEST_F(Recording, AFailedWriteKeepsTheOldRecordingAndLeavesNoTemporaryFile) {
             sim::clear_journal();
         }
     }
-    // The encoder that cannot be had says so.
-    EXPECT_TRUE(Logged("CaptureAnImage No PNG encoder: GdiplusStartup failed with GDI+ status 1"));
+    // Without memory for zlib the PNG says which step failed and why.
+    EXPECT_TRUE(Logged("Error CaptureAnImage GlobalAlloc failed : Access is denied.\r"));
+    EXPECT_TRUE(Logged("Error CaptureAnImage zlib deflateInit failed : insufficient memory"));
 }
 
 TEST_F(Recording, FramesAreNumberedPaddedAndWrap) {

@@ -1,5 +1,5 @@
 // The simulated platform's parts that recordings use: DIB sections, file
-// moves and deletions, and the GDI+ PNG encoder.
+// moves and deletions.
 #include "platform/platform.h"
 #include "test_support.h"
 
@@ -59,30 +59,6 @@ TEST_F(SimRecord, MovesReplaceOnlyWhenAskedAndDeletesFindTheFile) {
     EXPECT_TRUE(DeleteFileA("b"));
     EXPECT_FALSE(DeleteFileA("b"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
-TEST_F(SimRecord, GdiplusSavesOnlyWhenStartedAndThroughThePngEncoder) {
-    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    const CLSID other = {0x557CF400, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    const WCHAR name[] = {'o', '.', 'p', 'n', 'g', 0};
-    BYTE pixels[8] = {0, 0, 255, 0, 255, 0, 0, 0}; // red, green: one row of 24-bit pixels
-    GpBitmap *bitmap = nullptr;
-    EXPECT_EQ(GdipCreateBitmapFromScan0(2, 1, 8, PixelFormat24bppRGB, pixels, &bitmap),
-              GdiplusNotInitialized);
-    GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
-    EXPECT_EQ(GdipCreateBitmapFromScan0(2, 1, 6, PixelFormat24bppRGB, pixels, &bitmap),
-              InvalidParameter) << "a stride of whole 32-bit words";
-    ASSERT_EQ(GdipCreateBitmapFromScan0(2, 1, 8, PixelFormat24bppRGB, pixels, &bitmap), Ok);
-    EXPECT_NE(GdipSaveImageToFile(bitmap, name, &other, nullptr), Ok);
-    EXPECT_FALSE(FileExists("o.png"));
-    EXPECT_EQ(GdipSaveImageToFile(bitmap, name, &png, nullptr), Ok);
-    EXPECT_EQ(ReadFile("o.png").substr(1, 3), "PNG");
-    EXPECT_EQ(GdipDisposeImage(bitmap), Ok);
-    GdiplusShutdown(token);
-    EXPECT_EQ(sim::live_gdiplus_starts(), 0);
-    EXPECT_EQ(sim::live_gdiplus_images(), 0);
 }
 
 } // namespace

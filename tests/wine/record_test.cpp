@@ -1,8 +1,11 @@
-// Recordings of the real DLL under Wine: PNG files through GDI+, and files
-// that a reader opening them again and again never finds half-written.
+// Recordings of the real DLL under Wine: PNG files, and files that a reader
+// opening them again and again never finds half-written.
 #include "wine_support.h"
 
+#include <zlib.h>
+
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -24,6 +27,7 @@ uint32_t Crc32(const unsigned char *data, size_t size) {
 struct PngFile {
     bool complete = false; // signature, IHDR first, every chunk's CRC right, IEND last
     int width = 0, height = 0, bitDepth = 0, colourType = 0;
+    std::string data; // the IDAT chunks' data, joined
 };
 
 PngFile CheckPng(const std::string &text) {
@@ -46,6 +50,7 @@ PngFile CheckPng(const std::string &text) {
             png.colourType = type[13];
             first = false;
         }
+        if (memcmp(type, "IDAT", 4) == 0) png.data.append(text, at + 8, length);
         at += 12 + length;
         if (memcmp(type, "IEND", 4) == 0) {
             png.complete = at == size;
@@ -55,27 +60,77 @@ PngFile CheckPng(const std::string &text) {
     return png;
 }
 
+// The pixels of a complete 8-bit RGB PNG, top row first: inflated and
+// each row's filter undone. Empty when they do not decode.
+std::vector<COLORREF> PngPixels(const PngFile &png) {
+    if (!png.complete || png.bitDepth != 8 || png.colourType != 2 || png.width <= 0) return {};
+    const size_t rowBytes = 3 * static_cast<size_t>(png.width);
+    std::vector<unsigned char> raw((rowBytes + 1) * png.height + 1);
+    uLongf size = static_cast<uLongf>(raw.size());
+    if (uncompress(raw.data(), &size, reinterpret_cast<const Bytef *>(png.data.data()),
+                   static_cast<uLong>(png.data.size())) != Z_OK ||
+        size != raw.size() - 1)
+        return {};
+    std::vector<unsigned char> previous(rowBytes, 0), row(rowBytes);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < png.height; ++y) {
+        const unsigned char *in = &raw[y * (rowBytes + 1)];
+        for (size_t i = 0; i < rowBytes; ++i) {
+            int a = i >= 3 ? row[i - 3] : 0, b = previous[i], c = i >= 3 ? previous[i - 3] : 0;
+            int p = a + b - c, pa = abs(p - a), pb = abs(p - b), pc = abs(p - c);
+            int predictor[5] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? b : c};
+            if (in[0] > 4) return {};
+            row[i] = static_cast<unsigned char>(in[1 + i] + predictor[in[0]]);
+        }
+        for (size_t i = 0; i < rowBytes; i += 3) pixels.push_back(RGB(row[i], row[i + 1], row[i + 2]));
+        previous = row;
+    }
+    return pixels;
+}
+
 int ClientSize(const std::string &output, int *width, int *height) {
     size_t at = output.find("client=");
     return at == std::string::npos ? 0 : sscanf(output.c_str() + at, "client=%dx%d", width, height);
 }
 
-TEST_F(Recording, APngNameRecordsTwentyFourBitColourOfTheClientArea) {
-    WriteConfig("Debug=1\nWidth=320\nHeight=160\nRecord=1\nRecordInterval=-1\nRecordFile=cap.Png\n"
-                "Line1X=4\nLine1Y=4\nLine1FontHeight=20\nLine1FontColor=255 255 0\n");
-    HostRun run = RunHost("\"init 0 0\" \"write hi\" window");
+// The PNG and the BMP of the same window: the PNG decodes to the client
+// area's size and to the very pixels of the BMP, which holds them as the
+// window showed them. The odd width leaves rows that are not whole words.
+TEST_F(Recording, APngRecordingHoldsTheClientAreasPixels) {
+    const std::string config =
+        "Debug=1\nWidth=321\nHeight=160\nRecord=1\nRecordInterval=-1\nLine1X=4\nLine1Y=4\n"
+        "Line1FontHeight=20\nLine1FontColor=255 255 0\nLine1FontBkColor=0 64 128\nRecordFile=";
+    CopyTestData("corners.jpg", "images\\Tavlora.jpg");
+    WriteConfig(config + "cap.bmp\n");
+    HostRun bmpRun = RunHost("\"init 0 0\" \"write hi\\xFF\"");
+    ASSERT_EQ(bmpRun.exitCode, 0u) << bmpRun.output;
+    WriteConfig(config + "cap.Png\n");
+    HostRun run = RunHost("\"init 0 0\" \"write hi\\xFF\" window");
     ASSERT_EQ(run.exitCode, 0u) << run.output;
     int width = 0, height = 0;
     ASSERT_EQ(ClientSize(run.output, &width, &height), 2) << run.output;
+    EXPECT_NE(width * 3 % 4, 0) << "rows not of whole words: " << run.output;
     PngFile png = CheckPng(ReadFile("cap.Png"));
     EXPECT_TRUE(png.complete);
     EXPECT_EQ(png.width, width);
     EXPECT_EQ(png.height, height);
     EXPECT_EQ(png.bitDepth, 8);
     EXPECT_EQ(png.colourType, 2) << "colour without alpha";
+    std::vector<COLORREF> pixels = PngPixels(png);
+    CaptureFile bmp = ReadCapture(ReadFile("cap.bmp"));
+    ASSERT_TRUE(bmp.valid);
+    ASSERT_EQ(bmp.width, png.width);
+    ASSERT_EQ(bmp.height, png.height);
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(width) * height);
+    int differing = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) differing += pixels[y * width + x] != bmp.At(x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_NE(bmp.At(5, 5), bmp.At(width - 1, height - 1)) << "the row's background and the picture";
     EXPECT_FALSE(Exists("cap.Png.tmp"));
     std::string log = ReadFile("logs\\Tavlora.log");
-    EXPECT_EQ(log.find("Error CaptureAnImage"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+    EXPECT_NE(log.find("Capture cap.Png"), std::string::npos) << log;
 }
 
 struct Reader {
