@@ -68,7 +68,7 @@ struct Counts {
     long long memoryDcs, bitmaps, fonts, brushes; // made
     long long failed;                             // creations that returned nothing
     long long objectsDeleted, dcsDeleted, failedDeletes;
-    long long windowDcs, windowDcsReleased, paints;
+    long long paints;
     long long Made() const { return memoryDcs + bitmaps + fonts + brushes; }
     long long Alive() const { return Made() - objectsDeleted - dcsDeleted; }
 };
@@ -76,14 +76,11 @@ Counts Count;
 
 // The DLL's imports, as they were.
 decltype(&CreateCompatibleDC) RealCreateCompatibleDC;
-decltype(&CreateCompatibleBitmap) RealCreateCompatibleBitmap;
 decltype(&CreateDIBSection) RealCreateDIBSection;
 decltype(&CreateFontA) RealCreateFontA;
 decltype(&CreateSolidBrush) RealCreateSolidBrush;
 decltype(&DeleteObject) RealDeleteObject;
 decltype(&DeleteDC) RealDeleteDC;
-decltype(&GetDC) RealGetDC;
-decltype(&ReleaseDC) RealReleaseDC;
 decltype(&BeginPaint) RealBeginPaint;
 
 // Counts a creation: made, or failed.
@@ -95,12 +92,7 @@ template <typename Handle> Handle Made(Handle handle, long long *made) {
 HDC WINAPI CountCreateCompatibleDC(HDC dc) {
     return Made(RealCreateCompatibleDC(dc), &Count.memoryDcs);
 }
-HBITMAP WINAPI CountCreateCompatibleBitmap(HDC dc, int width, int height) {
-    // A zero size gives the stock bitmap, which is not made and never freed.
-    if (width == 0 || height == 0) return RealCreateCompatibleBitmap(dc, width, height);
-    return Made(RealCreateCompatibleBitmap(dc, width, height), &Count.bitmaps);
-}
-// The captures' sections count as bitmaps.
+// The composed images are DIB sections: they count as bitmaps.
 HBITMAP WINAPI CountCreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits,
                                      HANDLE section, DWORD offset) {
     return Made(RealCreateDIBSection(dc, info, usage, bits, section, offset), &Count.bitmaps);
@@ -126,14 +118,6 @@ BOOL WINAPI CountDeleteDC(HDC dc) {
     BOOL deleted = RealDeleteDC(dc);
     ++*(deleted ? &Count.dcsDeleted : &Count.failedDeletes);
     return deleted;
-}
-HDC WINAPI CountGetDC(HWND window) {
-    return Made(RealGetDC(window), &Count.windowDcs);
-}
-int WINAPI CountReleaseDC(HWND window, HDC dc) {
-    int released = RealReleaseDC(window, dc);
-    if (released) ++Count.windowDcsReleased;
-    return released;
 }
 HDC WINAPI CountBeginPaint(HWND window, LPPAINTSTRUCT paint) {
     ++Count.paints;
@@ -179,8 +163,6 @@ bool TakeImports(HMODULE dll) {
     bool ok = true;
     ok &= TakeImport(dll, "gdi32.dll", "CreateCompatibleDC", CountCreateCompatibleDC,
                      &RealCreateCompatibleDC);
-    ok &= TakeImport(dll, "gdi32.dll", "CreateCompatibleBitmap", CountCreateCompatibleBitmap,
-                     &RealCreateCompatibleBitmap);
     ok &= TakeImport(dll, "gdi32.dll", "CreateDIBSection", CountCreateDIBSection,
                      &RealCreateDIBSection);
     ok &= TakeImport(dll, "gdi32.dll", "CreateFontA", CountCreateFontA, &RealCreateFontA);
@@ -188,8 +170,6 @@ bool TakeImports(HMODULE dll) {
                      &RealCreateSolidBrush);
     ok &= TakeImport(dll, "gdi32.dll", "DeleteObject", CountDeleteObject, &RealDeleteObject);
     ok &= TakeImport(dll, "gdi32.dll", "DeleteDC", CountDeleteDC, &RealDeleteDC);
-    ok &= TakeImport(dll, "user32.dll", "GetDC", CountGetDC, &RealGetDC);
-    ok &= TakeImport(dll, "user32.dll", "ReleaseDC", CountReleaseDC, &RealReleaseDC);
     ok &= TakeImport(dll, "user32.dll", "BeginPaint", CountBeginPaint, &RealBeginPaint);
     return ok;
 }
@@ -303,6 +283,9 @@ void ReadLog(std::vector<std::string> *lines, long long *errors) {
 // and again. Nothing may stay behind: no GDI object, no memory, no open
 // file (the C runtime the host shares holds about 500), no window class.
 int Reloads(long long reloads, double maxGrowth) {
+    // Hidden: without a window manager, Wine waits two seconds for every
+    // shown window it destroys to be withdrawn.
+    if (!WriteText("displays\\Tavlora.cfg", ConfigText(false) + "DontShowWindow=1\n")) return 2;
     const long long warmUp = reloads < 100 ? reloads / 2 : 50;
     Memory atStart = MemoryNow(), warmedUp = atStart;
     long long loaded = 0;
@@ -524,9 +507,8 @@ int main(int argc, char **argv) {
            "Windows' 10,000 a process\n",
            Count.Made() / kHandleTable, Count.Made() / 10000.0);
     printf("soak: freed %lld, failed frees %lld, alive at the end %lld, at most %lld alive after a "
-           "refresh; window contexts %lld taken, %lld given back\n",
-           Count.objectsDeleted + Count.dcsDeleted, Count.failedDeletes, Count.Alive(), mostAlive,
-           Count.windowDcs, Count.windowDcsReleased);
+           "refresh\n",
+           Count.objectsDeleted + Count.dcsDeleted, Count.failedDeletes, Count.Alive(), mostAlive);
     printf("soak: GetGuiResources reports %lu GDI objects (0 where it is a stub, as under Wine)\n",
            GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     printf("soak: log %lld lines, %lld with \"Error\"; configuration saved %lld times, applied %lld "
@@ -543,7 +525,6 @@ int main(int argc, char **argv) {
     Check(Count.failed == 0, "every creation succeeds");
     Check(Count.failedDeletes == 0, "every object is freed at the first try");
     Check(Count.Alive() == 0 && mostAlive == 0, "no object outlives its refresh");
-    Check(Count.windowDcs == Count.windowDcsReleased, "every window context is given back");
     Check(Count.Made() >= objectsAtLeast, "the objects made are at least those the rows need");
     Check(errors == 0, "the log holds no \"Error\" line");
     Check(seconds < 2 || captures >= static_cast<long long>(seconds) / 2,
