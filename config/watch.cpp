@@ -6,10 +6,18 @@
 
 #include <cstring>
 
+// An unchanged file is looked at once a second. A file seen changed is
+// looked at again half a second later, and read only when that look finds
+// it exactly as the first: an editor that saves in parts, with pauses
+// between them, is not read half-way.
 static const ULONGLONG kLookEveryMs = 1000;
+static const ULONGLONG kSettleMs = 500;
 
 static bool Watching;
-static WIN32_FILE_ATTRIBUTE_DATA Seen; // the file as last read; zero if it was missing
+static WIN32_FILE_ATTRIBUTE_DATA Seen;    // the file as last read; zero if it was missing
+static WIN32_FILE_ATTRIBUTE_DATA Pending; // a change seen and not read yet
+static bool ChangeSeen;                   // Pending holds one
+static ULONGLONG ChangeSeenAt;            // the clock at the look that saw it
 static ULONGLONG LastLook;
 
 static bool SameVersion(const WIN32_FILE_ATTRIBUTE_DATA &a, const WIN32_FILE_ATTRIBUTE_DATA &b) {
@@ -26,6 +34,7 @@ static bool LookAt(const char *path, WIN32_FILE_ATTRIBUTE_DATA *data) {
 
 void StartWatchingConfig() {
     Watching = ScreenSettings.WatchConfig != 0;
+    ChangeSeen = false;
     if (!Watching) return;
     char path[256];
     if (!ConfigFilePath(path, sizeof path)) {
@@ -36,19 +45,9 @@ void StartWatchingConfig() {
     LastLook = GetTickCount64();
 }
 
-bool ConfigFileSaved() {
-    if (!Watching || ScreenSettings.WatchConfig == 0) return false;
-    ULONGLONG now = GetTickCount64();
-    if (now - LastLook < kLookEveryMs) return false;
-    LastLook = now;
-
-    char path[256];
-    WIN32_FILE_ATTRIBUTE_DATA before, after;
-    if (!ConfigFilePath(path, sizeof path) || !LookAt(path, &before) || SameVersion(before, Seen))
-        return false;
-    // An editor may be half-way through its save: an empty file is not
-    // read, and a read that the file changed under is undone.
-    if (before.nFileSizeLow == 0 && before.nFileSizeHigh == 0) return false;
+// Reads the file again; on a read that fails or that the file changed
+// under, every setting and the debug level go back to what they were.
+static bool ReadWhole(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before) {
     static ScreenSettingsRecord keptScreen;
     static LineLayout keptRows[4];
     int32_t keptDebug = DebugLevel;
@@ -56,16 +55,43 @@ bool ConfigFileSaved() {
     memcpy(keptRows, ConfiguredLayouts, sizeof keptRows);
 
     DebugLevel = 0;
-    bool whole = ReadConfigFrom(path, NULL, NULL) && LookAt(path, &after) &&
-                 SameVersion(before, after);
-    if (!whole) {
-        ScreenSettings = keptScreen;
-        memcpy(ConfiguredLayouts, keptRows, sizeof keptRows);
-        DebugLevel = keptDebug;
+    WIN32_FILE_ATTRIBUTE_DATA after;
+    if (ReadConfigFrom(path, NULL, NULL) && LookAt(path, &after) && SameVersion(before, after))
+        return true;
+    ScreenSettings = keptScreen;
+    memcpy(ConfiguredLayouts, keptRows, sizeof keptRows);
+    DebugLevel = keptDebug;
+    return false;
+}
+
+bool ConfigFileSaved() {
+    if (!Watching || ScreenSettings.WatchConfig == 0) return false;
+    ULONGLONG now = GetTickCount64();
+    if (now - LastLook < (ChangeSeen ? kSettleMs : kLookEveryMs)) return false;
+    LastLook = now;
+
+    char path[256];
+    WIN32_FILE_ATTRIBUTE_DATA current;
+    if (!ConfigFilePath(path, sizeof path) || !LookAt(path, &current) ||
+        SameVersion(current, Seen)) {
+        ChangeSeen = false; // missing, or back as it was read
+        return false;
+    }
+    // An empty file is an editor half-way through its save.
+    bool empty = current.nFileSizeLow == 0 && current.nFileSizeHigh == 0;
+    bool same = ChangeSeen && SameVersion(current, Pending);
+    if (empty || !same || now - ChangeSeenAt < kSettleMs) {
+        if (!same) ChangeSeenAt = now;
+        Pending = current;
+        ChangeSeen = !empty;
+        return false;
+    }
+    ChangeSeen = false;
+    if (!ReadWhole(path, current)) {
         WriteLog("Configuration", "not read whole (being saved?); tried again in a second");
         return false;
     }
-    Seen = before;
+    Seen = current;
     WriteLog("Configuration", "read again");
     return true;
 }

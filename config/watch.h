@@ -6,8 +6,9 @@
 // nothing (and costs nothing) unless the file set WatchConfig=1.
 void StartWatchingConfig();
 
-// At most once a second: true when the file was saved since it was last
-// read and has now been read again whole. A file that cannot be read, is
-// empty or changes during the read leaves every setting as it was and is
-// tried again a second later.
+// True when the file was saved since it was last read, has stayed the same
+// (last-write time and size) across two looks half a second apart, and has
+// now been read again whole. An unchanged file is looked at once a second.
+// A file that cannot be read, is empty or changes during the read leaves
+// every setting as it was and is tried again later.
 bool ConfigFileSaved();

@@ -3,17 +3,19 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "screen/compose.h"
 
-// Copies the window's client area as it shows on the screen and writes it
-// to the RecordFile path (a frame of its own when the name holds a run of
-// "#"), replacing the file in one step.
-void CaptureAnImage(HWND window);
+// Writes the display's image to the RecordFile path (a frame of its own
+// when the name holds a run of "#"), replacing the file in one step: the
+// image the refresh just composed, or one composed for the recording when
+// `composed` is null. What other windows cover of it is not recorded.
+void CaptureAnImage(HWND window, const ComposedImage *composed);
 
 // Called by the refresh cycle when recording is on: captures the window
 // when a recording is due (the first call at once, then each time more
 // than RecordInterval seconds have passed; with RecordOnChange, only if
 // the window was repainted since the last recording).
-void RecordIfDue(HWND window);
+void RecordIfDue(HWND window, const ComposedImage *composed);
 
 // A start of the driver (DISPLAYDLL_Init): the next due recording is made
 // at once, and numbered frames count from 1 again.

@@ -45,7 +45,8 @@ bool WritePngFile(const char *path, const RecordImage &image) {
                 static_cast<size_t>(image.stride) * static_cast<size_t>(image.info->biHeight - 1);
     GpBitmap *bitmap = NULL;
     status = GdipCreateBitmapFromScan0(image.info->biWidth, image.info->biHeight, -stride,
-                                       PixelFormat24bppRGB, top, &bitmap);
+                                       image.info->biBitCount == 32 ? PixelFormat32bppRGB : PixelFormat24bppRGB,
+                                       top, &bitmap);
     if (status != Ok) {
         LogStatus("GdipCreateBitmapFromScan0", status);
     } else {

@@ -19,10 +19,6 @@ RecordFormat RecordFormatOf(const char *path) {
     return png ? RecordPng : RecordBmp;
 }
 
-int RecordBitsPerPixel(RecordFormat format) {
-    return format == RecordPng ? 24 : 32;
-}
-
 bool NextRecordPath(const char *pattern, char *path, size_t size) {
     int written = snprintf(path, size, "%s", pattern);
     if (written < 0 || static_cast<size_t>(written) >= size) return false;

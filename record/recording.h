@@ -21,9 +21,6 @@ enum RecordFormat { RecordBmp, RecordPng };
 // A name ending in ".png" in any letter case is recorded as PNG, any other
 // as BMP.
 RecordFormat RecordFormatOf(const char *path);
-// Bits per pixel the capture takes for a format: 32 for BMP (the file's
-// own layout), 24 for PNG (what the encoder takes without alpha).
-int RecordBitsPerPixel(RecordFormat format);
 
 // The path of the next recording: `pattern` itself, or with its first run
 // of "#" in the file name replaced by the frame number zero-padded to the

@@ -19,7 +19,7 @@ void NoteRepaint() {
     RepaintedSinceRecord = true;
 }
 
-void RecordIfDue(HWND window) {
+void RecordIfDue(HWND window, const ComposedImage *composed) {
     ULONGLONG now = GetTickCount64();
     // The first recording at once; then each after more than the interval
     // (a negative interval: at every refresh).
@@ -31,5 +31,5 @@ void RecordIfDue(HWND window) {
     Recorded = true;
     LastRecordTime = now;
     RepaintedSinceRecord = false;
-    CaptureAnImage(window);
+    CaptureAnImage(window, composed);
 }

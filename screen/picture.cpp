@@ -1,7 +1,6 @@
 #include "picture.h"
 
 #include "log/log.h"
-#include "screen/refresh.h"
 
 ScreenPictureRecord ScreenPicture;
 
@@ -85,9 +84,10 @@ void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *he
 void Render(HDC target, IPicture **picture, const RECT *bounds, int x, int y, LONG width,
             LONG height) {
     RECT copy = *bounds;
-    int cx = MulDiv(width, GetDeviceCaps(PaintSurface, LOGPIXELSX), kHimetricPerInch);
-    int cy = MulDiv(height, GetDeviceCaps(PaintSurface, LOGPIXELSY), kHimetricPerInch);
     if (!target) WriteLog("Render", "mhdc is NULL");
+    // Every context reports the screen's resolution, memory contexts too.
+    int cx = MulDiv(width, GetDeviceCaps(target, LOGPIXELSX), kHimetricPerInch);
+    int cy = MulDiv(height, GetDeviceCaps(target, LOGPIXELSY), kHimetricPerInch);
     // The HIMETRIC origin is the picture's bottom-left corner: start the
     // source at its height and go down by its height to draw it upright.
     (*picture)->Render(target, x, y, cx, cy, 0, height, width, -height, &copy);

@@ -16,6 +16,6 @@ extern ScreenPictureRecord ScreenPicture;
 void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *height);
 
 // Draws the picture with its top-left corner at (x, y) of the target, at its
-// natural size for the resolution of the paint surface.
+// natural size for the screen's resolution.
 void Render(HDC target, IPicture **picture, const RECT *bounds, int x, int y, LONG width,
             LONG height);

@@ -5,8 +5,7 @@
 #include "driver/display_memory.h"
 #include "log/log.h"
 #include "record/capture.h"
-#include "screen/picture.h"
-#include "screen/rows.h"
+#include "screen/compose.h"
 #include "screen/window.h"
 
 #include <cstring>
@@ -40,13 +39,21 @@ static void DetectDesktopChanges() {
     memcpy(VirtualScreenBounds, bounds, sizeof bounds);
 }
 
+// A hidden or minimised window is shown again at the next repaint, without
+// taking the activation from the host's own windows.
+static void ShowAgain() {
+    if (ScreenSettings.DontShowWindow != 0) return;
+    if (IsWindowVisible(DisplayWindow) && !IsIconic(DisplayWindow)) return;
+    ShowWindow(DisplayWindow, SW_SHOWNOACTIVATE);
+}
+
 // Composes the whole image off screen and puts it on the window in one
-// block transfer. Returns false when the window gave no paint surface.
-static bool Repaint(int32_t width, int32_t height) {
+// block transfer; the image stays in `image` for a recording. Returns
+// false when the window gave no paint surface.
+static bool Repaint(ComposedImage *image) {
     DirtyFlag = 0;
     ProcessWindowMessages();
-    RECT windowRect;
-    GetWindowRect(DisplayWindow, &windowRect);
+    ShowAgain();
     InvalidateRect(DisplayWindow, NULL, FALSE);
     PAINTSTRUCT paint;
     PaintSurface = BeginPaint(DisplayWindow, &paint);
@@ -55,38 +62,11 @@ static bool Repaint(int32_t width, int32_t height) {
         DirtyFlag = 1; // the change is still not on the window: try again next time
         return false;
     }
-
-    HDC surface = CreateCompatibleDC(PaintSurface);
-    HBITMAP bitmap = CreateCompatibleBitmap(PaintSurface, width, height);
-    // A size below zero, or one too large for memory, gives no bitmap: say
-    // so here, rather than through the selection and deletion of none.
-    if (!bitmap) LogLastError("Error from CreateCompatibleBitmap");
-    HGDIOBJ kept = bitmap ? SelectObject(surface, bitmap) : NULL;
-
-    if (ScreenPicture.picture)
-        Render(surface, &ScreenPicture.picture, &windowRect, 0, 0, ScreenPicture.width,
-               ScreenPicture.height);
-    else
-        WriteLog("Lost the Picture", "So cant display it");
-    for (int row = 0; row < kRows; ++row) DrawRow(row, surface);
-
-    BitBlt(PaintSurface, 0, 0, width, height, surface, 0, 0, SRCCOPY);
-
-    bool bitmapDeleted = true;
-    if (bitmap) {
-        HGDIOBJ returned = SelectObject(surface, kept);
-        if (!returned || returned == HGDI_ERROR) LogLastError("Error from SelectObject(hbm)");
-        bitmapDeleted = DeleteObject(bitmap) != 0;
-        if (!bitmapDeleted) LogLastError("Error from DeleteObject(hbm)");
-    }
-    if (!DeleteDC(surface)) LogLastError("Error from DeleteObject(mhdc)");
-    // A bitmap still held by the surface can go once the surface is gone.
-    if (!bitmapDeleted) DeleteObject(bitmap);
-
+    if (ComposeDisplay(DisplayWindow, image))
+        BitBlt(PaintSurface, 0, 0, image->info.bmiHeader.biWidth, image->info.bmiHeader.biHeight,
+               image->surface, 0, 0, SRCCOPY);
     EndPaint(DisplayWindow, &paint);
     NoteRepaint();
-    // Every repaint shows the window again, restored if it was minimised.
-    if (ScreenSettings.DontShowWindow == 0) ShowWindow(DisplayWindow, SW_RESTORE);
     return true;
 }
 
@@ -98,9 +78,13 @@ int RefreshScreen() {
     LoadWorkingLayouts(&x, &y, &width, &height, WorkingLayouts);
     DetectDesktopChanges();
 
-    if (WindowCreated == 1 && DirtyFlag == 1 && !Repaint(width, height)) return 0;
+    ComposedImage image;
+    memset(&image, 0, sizeof image);
+    if (WindowCreated == 1 && DirtyFlag == 1 && !Repaint(&image)) return 0;
 
-    if (ScreenSettings.Record != 0) RecordIfDue(DisplayWindow);
+    // A recording right after a repaint writes the image just composed.
+    if (ScreenSettings.Record != 0) RecordIfDue(DisplayWindow, image.surface ? &image : NULL);
+    ReleaseComposed(&image);
     ProcessWindowMessages();
     return 1;
 }

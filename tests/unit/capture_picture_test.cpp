@@ -82,26 +82,73 @@ TEST_F(Capture, PixelsAreStoredBottomRowFirstAsBlueGreenRed) {
     ExpectNothingLeaked();
 }
 
+// A recording is a picture of the display, whatever the screen shows of
+// the window: hidden, minimised or visible, the same bytes.
+TEST_F(Capture, HiddenAndMinimisedWindowsRecordWhatTheDisplayShows) {
+    const std::string config = "EndHostOnClose=0\nWidth=40\nHeight=30\nRecordFile=cap.bmp\n"
+                               "Line1X=0\nLine1Y=0\nLine1FontHeight=20\nLine1FontWidth=16\n"
+                               "Line1FontColor=255 0 0\n";
+    Start(config);
+    DISPLAYDLL_SetPosition(1, 1);
+    DISPLAYDLL_Write(const_cast<char *>("\xFF"));
+    const std::string shown = ReadFile("cap.bmp");
+    ASSERT_EQ(shown.size(), 54u + 40 * 30 * 4);
+    ASSERT_EQ(shown.substr(54 + (29 - 2) * 40 * 4 + 8, 3), std::string("\x00\x00\xFF", 3));
+
+    ShowWindow(DisplayWindow, SW_MINIMIZE);
+    ::unlink("cap.bmp");
+    DISPLAYDLL_SetPosition(1, 1);
+    DISPLAYDLL_Write(const_cast<char *>("\xFF")); // no change: recorded, not repainted
+    EXPECT_TRUE(IsIconic(DisplayWindow));
+    EXPECT_TRUE(ReadFile("cap.bmp") == shown) << "minimised";
+
+    DISPLAYDLL_Done();
+    Start("DontShowWindow=1\n" + config);
+    DISPLAYDLL_SetPosition(1, 1);
+    DISPLAYDLL_Write(const_cast<char *>("\xFF"));
+    EXPECT_FALSE(IsWindowVisible(DisplayWindow));
+    EXPECT_TRUE(ReadFile("cap.bmp") == shown) << "never shown";
+    ExpectNothingLeaked();
+}
+
+// Beyond 8192 pixels a side the top-left part is drawn and recorded, and
+// the log says so once while it lasts.
+TEST_F(Capture, AWindowTooLargeToDrawIsDrawnAndRecordedUpToTheLimitAndLoggedOnce) {
+    Start("Width=9000\nHeight=20\nRecordFile=cap.bmp\nLine1FontColor=255 0 0\n");
+    for (int i = 0; i < 3; ++i) DISPLAYDLL_Write(const_cast<char *>(i % 2 ? "a" : "b"));
+    std::string file = ReadFile("cap.bmp");
+    ASSERT_GE(file.size(), 54u);
+    EXPECT_EQ(file.size(), 54u + 8192 * 20 * 4);
+    EXPECT_EQ(sim::window_pixel(DisplayWindow, 8191, 0), RGB(0, 0, 0)) << "drawn";
+    int reported = 0;
+    for (const std::string &line : LogLines())
+        reported += line.rfind("Error The window's inside is 9000 x 20 pixels: only its top-left "
+                               "8192 x 20 are drawn", 0) == 0;
+    EXPECT_EQ(reported, 1);
+    ExpectNothingLeaked();
+}
+
 TEST_F(Capture, FailuresAreLoggedWriteNoFileAndLeakNothing) {
     Start("Width=20\nHeight=10\nRecordFile=cap.bmp\n");
     struct Case {
         const char *operation;
         const char *line;
     } cases[] = {
-        {"CreateCompatibleDC", "CaptureAnImage CreateCompatibleDC has failed"},
-        {"CreateDIBSection", "CaptureAnImage CreateDIBSection has failed"},
-        {"BitBlt", "CaptureAnImage BitBlt has failed"},
+        {"CreateCompatibleDC", "Error Error from CreateCompatibleDC : "},
+        {"CreateDIBSection", "Error Error from CreateDIBSection : "},
     };
     for (const Case &c : cases) {
         ::unlink("cap.bmp");
         sim::fail_call(c.operation, 1, ERROR_NOT_ENOUGH_MEMORY);
-        CaptureAnImage(DisplayWindow);
-        EXPECT_EQ(LogLines().back(), c.line) << c.operation;
+        CaptureAnImage(DisplayWindow, nullptr);
+        int logged = 0;
+        for (const std::string &line : LogLines()) logged += line.rfind(c.line, 0) == 0;
+        EXPECT_EQ(logged, 1) << c.operation;
         EXPECT_FALSE(FileExists("cap.bmp")) << c.operation;
         ExpectNothingLeaked();
     }
     sim::clear_journal();
-    CaptureAnImage(nullptr);
+    CaptureAnImage(nullptr, nullptr);
     EXPECT_EQ(LogLines().back(), "CaptureAnImage no window");
     EXPECT_EQ(sim::journal().size(), 0u) << "no window: nothing touched";
 }

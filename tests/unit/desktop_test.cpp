@@ -74,6 +74,9 @@ TEST_F(Desktop, ASavedFileMovesTheWindowAndRecoloursARowAfterASecond) {
     EXPECT_EQ(WindowRect().left, 10) << "not a second since the last look";
     sim::advance_ticks(1000);
     Write("Hello");
+    EXPECT_EQ(WindowRect().left, 10) << "seen changed once: not read yet";
+    sim::advance_ticks(500);
+    Write("Hello");
     RECT r = WindowRect();
     EXPECT_EQ(r.left, 150);
     EXPECT_EQ(r.top, 90);
@@ -105,7 +108,29 @@ TEST_F(Desktop, AFileCaughtHalfSavedChangesNothingUntilItIsWhole) {
     WriteConfig(moved);
     sim::advance_ticks(1000);
     Write("Hello");
+    sim::advance_ticks(500);
+    Write("Hello");
     EXPECT_EQ(WindowRect().left, 200);
+}
+
+TEST_F(Desktop, ASaveInTwoPartsAppliesOnlyWhenItHasStayedTheSameForHalfASecond) {
+    sim::set_ticks(1000);
+    Init(kWatched);
+    Write("Hello");
+    std::string whole = std::string(kWatched) + "Width=400\nX=200\n";
+    // The first part, then a pause that spans a look, then the rest.
+    WriteConfig(std::string(kWatched) + "Width=3");
+    sim::advance_ticks(1000);
+    Write("Hello");
+    WriteConfig(whole);
+    sim::advance_ticks(500);
+    Write("Hello");
+    EXPECT_EQ(WindowRect().left, 10) << "changed since the last look: not read";
+    EXPECT_EQ(WindowRect().right - WindowRect().left, 320) << "the first part is never applied";
+    sim::advance_ticks(500);
+    Write("Hello");
+    EXPECT_EQ(WindowRect().left, 200);
+    EXPECT_EQ(WindowRect().right - WindowRect().left, 400);
 }
 
 TEST_F(Desktop, WithoutEndHostOnCloseTheHostOutlivesTheWindow) {

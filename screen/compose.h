@@ -1,0 +1,29 @@
+// The display's image, composed off screen: the background picture and the
+// four rows in a 32-bit DIB section the size of the window's inside. The
+// repaint puts it on the window and a recording writes it to its file, so
+// a hidden, covered, off-screen or minimised window records what it shows.
+#pragma once
+
+#include "platform/platform.h"
+
+struct ComposedImage {
+    HDC surface;     // a memory context holding `section`; null when none was made
+    HBITMAP section;
+    HGDIOBJ kept;    // the context's own bitmap, put back before the section goes
+    BITMAPINFO info; // bottom-up rows, 32 bits a pixel: a BMP file's own layout
+    BYTE *bits;      // the section's pixels; read them after GdiFlush
+};
+
+// The largest image the driver draws and records: 8192 pixels a side and
+// 16 Mpixels (64 MiB) in all. Of a larger window only the top-left part
+// that fits is drawn and recorded, and the log says so once.
+const LONG kMaxImageSide = 8192;
+const LONG kMaxImagePixels = 16 * 1024 * 1024;
+
+// Composes the display at the window's inside size (its last size before
+// it was minimised, when it is). False, after logging why, when no image
+// could be made; `image` then holds nothing to release.
+bool ComposeDisplay(HWND window, ComposedImage *image);
+
+// Releases everything ComposeDisplay made; an empty image is left as it is.
+void ReleaseComposed(ComposedImage *image);
