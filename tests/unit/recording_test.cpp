@@ -121,9 +121,10 @@ TEST_F(Recording, APngNameInAnyCaseHoldsTheWindowsPixels) {
     EXPECT_EQ(ReadFile("cap.png.bmp").substr(0, 2), "BM");
 }
 
-// Windows 1 to 13 pixels wide: at 24 bits a pixel (PNG) no row of the
-// capture is a whole number of 32-bit words, so each carries padding. A dot
-// row fills them with a pattern that is neither symmetric nor grey.
+// Windows 1 to 13 pixels wide: rows of whole 32-bit words at four bytes a
+// pixel (the capture, a BMP) but not at three (a PNG's red, green, blue), so
+// a row length or padding taken from the wrong one shows. A dot row fills
+// them with a pattern that is neither symmetric nor grey.
 TEST_F(Recording, OddWidthsDecodeToExactlyTheWindowsPixels) {
     const int sizes[][2] = {{1, 1}, {2, 3}, {3, 2}, {5, 7}, {7, 9}, {13, 9}};
     std::set<COLORREF> shown;
