@@ -200,15 +200,12 @@ TEST_F(Desktop, EveryLiveSettingAppliesWhenSavedAndWhenSavedBack) {
     for (const Look &l : steps) {
         Save(WatchedConfig(l));
         RECT r = WindowRect();
-        EXPECT_EQ(r.left, l.x) << "step " << step;
-        EXPECT_EQ(r.top, l.y) << "step " << step;
-        EXPECT_EQ(r.right - r.left, l.width) << "step " << step;
-        EXPECT_EQ(r.bottom - r.top, l.height) << "step " << step;
-        EXPECT_EQ(TopMost(), l.onTop != 0) << "step " << step;
-        EXPECT_EQ(IsWindowVisible(DisplayWindow) != 0, l.hidden == 0) << "step " << step;
+        std::vector<long> shown = {r.left, r.top, r.right - r.left, r.bottom - r.top, TopMost(),
+                                   !IsWindowVisible(DisplayWindow)};
+        EXPECT_EQ(shown, (std::vector<long>{l.x, l.y, l.width, l.height, l.onTop, l.hidden})) << step;
         if (!l.hidden) {
-            EXPECT_GT(PixelsOf(l.colour), 0) << "step " << step;
-            EXPECT_EQ(PixelsOf(l.colour == kRed ? kGreen : kRed), 0) << "step " << step;
+            EXPECT_GT(PixelsOf(l.colour), 0) << step;
+            EXPECT_EQ(PixelsOf(l.colour == kRed ? kGreen : kRed), 0) << step;
         }
         ++step;
     }
