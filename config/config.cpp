@@ -177,6 +177,15 @@ static bool ReadLine(FILE *file, char line[kLineBuffer], bool *cut) {
     return true;
 }
 
+// A value cut at the line's length would be used as it stands (a
+// RecordFile= name cut short records to another file): say so.
+static void LogCutLine(int number, const char *line) {
+    char detail[kLineBuffer + 96];
+    snprintf(detail, sizeof detail, "line %d is longer than %d characters and was cut: %s", number,
+             kLineBuffer - 1, line);
+    WriteLog("Configuration", detail);
+}
+
 bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context) {
     // Binary: in text mode the Windows library ends the file at its first
     // Ctrl-Z byte. ReadLine takes care of carriage returns itself.
@@ -196,6 +205,7 @@ bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context
             status = ReadNumber(line + 6, &DebugLevel);
         } else
             status = ParseConfigLine(line);
+        if (cut && kind == ConfigLineParsed) LogCutLine(number, line);
         if (observer) observer(context, number, line, kind, status, cut);
     }
     fclose(file);

@@ -48,10 +48,23 @@ char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
     return DISPLAYDLL_DriverName();
 }
 
+// Done leaves nothing of the driver behind, so a host may unload it: the
+// window, its class and the picture go, and the log file is closed (a later
+// Init opens it again and appends).
 void WINAPI DISPLAYDLL_Done() {
     WriteLog("**** Done Called ****", "Closing");
     CloseScreen();
     WriteLog("**** Done Called ****", "Closed");
+    CloseLog();
+}
+
+// The library's entry point. Unloaded without Done, the driver closes its
+// log file, which the C runtime shared with the host would otherwise keep
+// open. Nothing else is safe here under the loader's lock (no window, class
+// or picture calls); at process exit (`reserved` non-null) nothing is done.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && !reserved) CloseLog();
+    return TRUE;
 }
 
 void WINAPI DISPLAYDLL_Write(char *text) {

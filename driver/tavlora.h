@@ -14,6 +14,8 @@ UINT WINAPI DISPLAYDLL_CustomCharIndex(UINT index);
 char *WINAPI DISPLAYDLL_DriverName();
 char *WINAPI DISPLAYDLL_Usage();
 char *WINAPI DISPLAYDLL_DefaultParameters();
+// The library's entry point, which the system calls at loading and unloading.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
 }
 
 typedef char *(WINAPI *DisplayInitProc)(UINT, UINT, char *, char *);

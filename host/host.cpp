@@ -19,6 +19,9 @@
 namespace {
 
 struct Driver {
+    HMODULE library;
+    const char *file;
+    bool decorated;
     DisplayInitProc Init;
     DisplayDoneProc Done;
     DisplayWriteProc Write;
@@ -44,6 +47,9 @@ bool Resolve(HMODULE library, const char *name, int argBytes, bool decorated, Pr
 
 bool Load(const char *file, bool decorated, Driver *d) {
     HMODULE library = LoadLibraryA(file);
+    d->library = library;
+    d->file = file;
+    d->decorated = decorated;
     if (!library) {
         fprintf(stderr, "tavlora-host: cannot load %s (error %lu)\n", file,
                 static_cast<unsigned long>(GetLastError()));
@@ -88,7 +94,7 @@ bool CopyWhole(const std::string &from, const std::string &to) {
     return fclose(out) == 0 && ok;
 }
 
-void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
+void Run(Driver &d, const ScriptCommand &c, unsigned char okByte) {
     const std::string &v = c.verb;
     std::vector<long> n = c.numbers;
     if (v == "init" || v == "initnull") {
@@ -126,12 +132,13 @@ void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
         RECT outer = {0, 0, 0, 0}, client = {0, 0, 0, 0};
         GetWindowRect(window, &outer);
         GetClientRect(window, &client);
-        Say("window found=%d style=0x%08lX rect=%ld,%ld,%ld,%ld client=%ldx%ld visible=%d\n",
+        Say("window found=%d style=0x%08lX rect=%ld,%ld,%ld,%ld client=%ldx%ld visible=%d "
+            "iconic=%d\n",
                window != NULL, static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
                static_cast<long>(outer.left), static_cast<long>(outer.top),
                static_cast<long>(outer.right), static_cast<long>(outer.bottom),
                static_cast<long>(client.right), static_cast<long>(client.bottom),
-               window && IsWindowVisible(window) ? 1 : 0);
+               window && IsWindowVisible(window) ? 1 : 0, window && IsIconic(window) ? 1 : 0);
     } else if (v == "copy") {
         // Replaces a file as an editor's save does (to try WatchConfig=1).
         std::string from = c.text.substr(0, c.text.find(' '));
@@ -140,6 +147,15 @@ void Run(const Driver &d, const ScriptCommand &c, unsigned char okByte) {
     } else if (v == "close") {
         HWND window = FindWindowA("Tavlora", NULL);
         Say("close posted=%d\n", window && PostMessageA(window, WM_CLOSE, 0, 0) ? 1 : 0);
+    } else if (v == "minimize") {
+        HWND window = FindWindowA("Tavlora", NULL);
+        ShowWindow(window, SW_MINIMIZE);
+        Say("minimize iconic=%d\n", window && IsIconic(window) ? 1 : 0);
+    } else if (v == "reload") {
+        // Unloads the driver and loads it again, as hosts that switch
+        // drivers do.
+        Say("reload freed=%d", FreeLibrary(d.library) ? 1 : 0);
+        Say(" loaded=%d\n", Load(d.file, d.decorated, &d) ? 1 : 0);
     } else if (v == "postquit") {
         PostQuitMessage(static_cast<int>(n[0]));
         Say("postquit %ld\n", n[0]);
@@ -168,7 +184,9 @@ int Usage() {
             "  Loads the driver (default Tavlora.dll), then runs the script file and the\n"
             "  commands given as arguments, in that order. Commands: init X Y [PARAMS],\n"
             "  write TEXT, goto COLUMN ROW, char N B0..B7, index N, name, usage, defaults,\n"
-            "  pause MS, done, initnull X Y, writenull, charnull N, copy FROM TO.\n"
+            "  pause MS, done, initnull X Y, writenull, charnull N, copy FROM TO,\n"
+            "  window, close, minimize, reload (unload the driver and load it again),\n"
+            "  postquit N, checkquit.\n"
             "  --check reads a configuration file as the driver does and reports each\n"
             "  line; exit status 0: all read, 1: lines ignored or partly read, 2: unreadable.\n");
     return 2;

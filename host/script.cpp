@@ -135,7 +135,7 @@ bool ParseScriptLine(const std::string &raw, ScriptCommand *command, std::string
     if (v == "index" || v == "pause" || v == "charnull" || v == "postquit")
         return ReadNumbers(in, 1, command, error);
     if (v == "name" || v == "usage" || v == "defaults" || v == "done" || v == "writenull" ||
-        v == "window" || v == "close" || v == "checkquit")
+        v == "window" || v == "close" || v == "checkquit" || v == "minimize" || v == "reload")
         return ReadNumbers(in, 0, command, error);
     *error = "unknown command: " + v;
     return false;

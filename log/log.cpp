@@ -9,6 +9,7 @@
 
 static FILE *LogStream;
 static bool LogOpened;
+static bool LogReopens; // closed by CloseLog: the next open appends
 static char BaseName[256];
 static bool BaseNameComputed;
 static char SystemText[1024];
@@ -55,12 +56,20 @@ void OpenLog() {
     CreateDirectoryA("logs", NULL);
     char path[256];
     int n = snprintf(path, sizeof path, "logs" PATH_SEP "%s.log", ModuleBaseName());
-    if (n > 0 && static_cast<size_t>(n) < sizeof path) LogStream = fopen(path, "w");
+    if (n > 0 && static_cast<size_t>(n) < sizeof path) LogStream = fopen(path, LogReopens ? "a" : "w");
     if (!LogStream) printf("Failed to open ini file");
 
     WriteLog(kSeparator, kSeparator);
     WriteLog("Log File opened for ", ModuleBaseName());
     WriteLog(kSeparator, kSeparator);
+}
+
+void CloseLog() {
+    if (!LogStream) return; // never opened, or kept closed
+    fclose(LogStream);
+    LogStream = NULL;
+    LogOpened = false;
+    LogReopens = true;
 }
 
 void KeepLogClosed() {

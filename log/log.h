@@ -5,8 +5,14 @@
 // characters ("Tavlora" for "Tavlora.dll"). Computed once.
 const char *ModuleBaseName();
 
-// Opens the log on its first call in the process; later calls do nothing.
+// Opens the log on its first call in the process, emptying the file; later
+// calls do nothing until CloseLog.
 void OpenLog();
+
+// Closes the log file (DISPLAYDLL_Done, and the library's unloading): a host
+// that loads and unloads the driver many times keeps no file open. The next
+// line written opens it again, and appends.
+void CloseLog();
 
 // Keeps the log closed for the rest of the process: later WriteLog calls
 // create no folder or file and write nothing. The driver never calls it;

@@ -18,7 +18,7 @@ void CaptureAnImage(HWND window, const ComposedImage *composed);
 void RecordIfDue(HWND window, const ComposedImage *composed);
 
 // A start of the driver (DISPLAYDLL_Init): the next due recording is made
-// at once, and numbered frames count from 1 again.
+// at once; numbered frames go on from the last one written.
 void RestartRecording();
 
 // Called by the repaint each time the window got a new image.

@@ -5,10 +5,42 @@
 #include <cstdio>
 #include <cstring>
 
-// The number of the last frame written since the driver's start, and
-// the one the last path was made with.
+// The number of the last frame written in this process, and the one the
+// last path was made with.
 static unsigned long long LastFrame;
 static unsigned long long PathFrame;
+static bool FrameCountLoaded;
+
+// The count outlives the library, so a host that unloads the driver and
+// loads it again goes on numbering rather than overwriting its frames. It
+// lives in an environment variable of the process, named after the module
+// and tagged with the process id: a child process inherits the variable,
+// and starts at 1 all the same.
+static bool FrameVariable(char *name, size_t size) {
+    int n = snprintf(name, size, "TAVLORA_FRAMES_%s", ModuleBaseName());
+    return n > 0 && static_cast<size_t>(n) < size;
+}
+
+static void LoadFrameCount() {
+    if (FrameCountLoaded) return;
+    FrameCountLoaded = true;
+    char name[300], value[64];
+    if (!FrameVariable(name, sizeof name)) return;
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    if (length == 0 || length >= sizeof value) return;
+    unsigned long process = 0;
+    unsigned long long frame = 0;
+    if (sscanf(value, "%lu:%llu", &process, &frame) == 2 && process == GetCurrentProcessId())
+        LastFrame = frame;
+}
+
+static void SaveFrameCount() {
+    char name[300], value[64];
+    if (!FrameVariable(name, sizeof name)) return;
+    snprintf(value, sizeof value, "%lu:%llu", static_cast<unsigned long>(GetCurrentProcessId()),
+             LastFrame);
+    SetEnvironmentVariableA(name, value);
+}
 
 RecordFormat RecordFormatOf(const char *path) {
     size_t n = strlen(path);
@@ -22,6 +54,7 @@ RecordFormat RecordFormatOf(const char *path) {
 bool NextRecordPath(const char *pattern, char *path, size_t size) {
     int written = snprintf(path, size, "%s", pattern);
     if (written < 0 || static_cast<size_t>(written) >= size) return false;
+    LoadFrameCount();
     // The run of "#" counts only in the file name, not in a folder's.
     char *name = path;
     for (char *p = path; *p; ++p)
@@ -45,11 +78,9 @@ bool NextRecordPath(const char *pattern, char *path, size_t size) {
 }
 
 void CountRecordedFrame() {
+    if (LastFrame == PathFrame) return; // a name without a number
     LastFrame = PathFrame;
-}
-
-void RestartFrameCount() {
-    LastFrame = PathFrame = 0;
+    SaveFrameCount();
 }
 
 bool WriteBmpFile(const char *path, const RecordImage &image) {
@@ -76,22 +107,30 @@ bool WriteBmpFile(const char *path, const RecordImage &image) {
     return ok;
 }
 
+// What became of the target when the new recording was copied into it.
+enum CopyResult {
+    CopyDone,      // the target holds the new recording
+    CopyUntouched, // the target could not be opened: it is as it was
+    CopyBroken     // a read or write failed after the target was emptied
+};
+
 // Copies the new recording into the target, opened as a plain recording
 // is written: for writing and without sharing, so that no reader can
 // open it while it is being rewritten (and none holds it when it is).
-static bool CopyInPlace(const char *temporary, const char *target) {
+static CopyResult CopyInPlace(const char *temporary, const char *target) {
     HANDLE from = CreateFileA(temporary, GENERIC_READ, 0, NULL, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (from == INVALID_HANDLE_VALUE) {
         LogLastError("CaptureAnImage CreateFile (temporary file) failed");
-        return false;
+        return CopyUntouched;
     }
     HANDLE to = CreateFileA(target, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                             NULL);
     if (to == INVALID_HANDLE_VALUE) {
-        LogLastError("CaptureAnImage CreateFile failed");
+        DWORD error = GetLastError();
         CloseHandle(from);
-        return false;
+        SetLastError(error);
+        return CopyUntouched;
     }
     static char buffer[65536];
     bool ok = true;
@@ -114,7 +153,23 @@ static bool CopyInPlace(const char *temporary, const char *target) {
         LogLastError("CaptureAnImage CloseHandle failed");
         ok = false;
     }
-    return ok;
+    return ok ? CopyDone : CopyBroken;
+}
+
+// A target that another program holds open refuses every recording while
+// it does, and a move that is refused is refused every time: each is logged
+// once while it lasts, and a recording that lands again says so.
+static bool TargetRefused;
+static bool MoveRefused;
+
+static bool Replaced(const char *target) {
+    if (TargetRefused) {
+        char detail[MAX_PATH + 40];
+        snprintf(detail, sizeof detail, "%s is written again", target);
+        WriteLog("CaptureAnImage", detail);
+    }
+    TargetRefused = false;
+    return true;
 }
 
 bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image) {
@@ -133,9 +188,42 @@ bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &
         DeleteFileA(temporary);
         return false;
     }
-    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) return true;
-    LogLastError("CaptureAnImage MoveFileEx failed, writing in place");
-    bool ok = CopyInPlace(temporary, target);
-    if (!DeleteFileA(temporary)) LogLastError("CaptureAnImage DeleteFile failed");
-    return ok;
+    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) {
+        MoveRefused = false;
+        return Replaced(target);
+    }
+    DWORD moveError = GetLastError();
+    CopyResult copied = CopyInPlace(temporary, target);
+    if (copied == CopyUntouched) {
+        // Held open by a reader, read-only, or in a folder that forbids it:
+        // the old recording stays, and the next recording tries again.
+        DeleteFileA(temporary);
+        if (!TargetRefused) {
+            char prefix[MAX_PATH + 160];
+            snprintf(prefix, sizeof prefix,
+                     "CaptureAnImage cannot replace %s (kept as it was; tried again at each "
+                     "recording, logged again when it works)",
+                     target);
+            SetLastError(moveError);
+            LogLastError(prefix);
+        }
+        TargetRefused = true;
+        return false;
+    }
+    if (!MoveRefused) {
+        SetLastError(moveError);
+        LogLastError("CaptureAnImage MoveFileEx failed, writing in place");
+    }
+    MoveRefused = true;
+    if (copied == CopyDone) {
+        if (!DeleteFileA(temporary)) LogLastError("CaptureAnImage DeleteFile failed");
+        return Replaced(target);
+    }
+    // The target was emptied and not written whole: the complete new
+    // recording stays in the temporary file, never neither.
+    char detail[MAX_PATH + 80];
+    snprintf(detail, sizeof detail, "%s is incomplete; the new recording is kept in %s", target,
+             temporary);
+    WriteLog("Error", detail);
+    return false;
 }

@@ -24,13 +24,13 @@ RecordFormat RecordFormatOf(const char *path);
 
 // The path of the next recording: `pattern` itself, or with its first run
 // of "#" in the file name replaced by the frame number zero-padded to the
-// run's width. Frames count from 1 and start again at 1 after the largest
-// number the width holds. False when the result does not fit in `size`.
+// run's width. Frames count from 1 in a new process, go on across the
+// driver's starts and reloads in the same process, and start again at 1
+// after the largest number the width holds. False when the result does not
+// fit in `size`.
 bool NextRecordPath(const char *pattern, char *path, size_t size);
 // Counts the frame just written, so the next path takes the next number.
 void CountRecordedFrame();
-// The next frame is number 1 again.
-void RestartFrameCount();
 
 // Writes one file; false on failure, after logging why.
 typedef bool (*RecordWriter)(const char *path, const RecordImage &image);
@@ -41,6 +41,9 @@ bool WritePngFile(const char *path, const RecordImage &image);
 // the new one, never part of one: the new file goes to "<target>.tmp" and
 // is moved over the target in one step. When the move is refused, the new
 // file is copied into the target in place, opened without sharing as
-// recordings always were, and the reason logged. No temporary file is
-// left behind; a failed write leaves the old file as it was.
+// recordings always were, and the reason logged once while it lasts. A
+// target that cannot be opened (a reader holds it) stays as it was, logged
+// once while it lasts. A failed write leaves the old file as it was and no
+// temporary file; a copy that fails half-way keeps the new recording in
+// the temporary file, so one of the two is always whole.
 bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image);

@@ -12,7 +12,6 @@ static bool RepaintedSinceRecord;  // the window got a new image since then
 void RestartRecording() {
     Recorded = false;
     RepaintedSinceRecord = false;
-    RestartFrameCount();
 }
 
 void NoteRepaint() {

@@ -81,6 +81,12 @@ void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *he
     WriteLog("LoadPicture", "Appears to have loaded");
 }
 
+void ReleasePicture() {
+    if (!ScreenPicture.picture) return;
+    ScreenPicture.picture->Release();
+    ScreenPicture.picture = NULL;
+}
+
 void Render(HDC target, IPicture **picture, const RECT *bounds, int x, int y, LONG width,
             LONG height) {
     RECT copy = *bounds;

@@ -15,6 +15,10 @@ extern ScreenPictureRecord ScreenPicture;
 // platform's picture service. Success shows as a non-null *picture.
 void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *height);
 
+// Releases the loaded picture (DISPLAYDLL_Done); the next window made loads
+// it again.
+void ReleasePicture();
+
 // Draws the picture with its top-left corner at (x, y) of the target, at its
 // natural size for the screen's resolution.
 void Render(HDC target, IPicture **picture, const RECT *bounds, int x, int y, LONG width,

@@ -41,9 +41,14 @@ int create_screen() {
         WindowClass.lpszMenuName = NULL;
         WindowClass.lpszClassName = kClassName;
         WindowClass.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
-        // Registered already by an earlier start of this process: not an error.
-        if (!RegisterClassExA(&WindowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            LogLastError("Error from RegisterClassEx");
+        // Registered already when the window was closed by its button and
+        // this is the next start: not an error.
+        if (!RegisterClassExA(&WindowClass)) {
+            if (GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+                WriteLog("create_screen", "window class registered already");
+            else
+                LogLastError("Error from RegisterClassEx");
+        }
 
         int32_t x, y, width, height;
         static LineLayout scratch[4];
@@ -83,11 +88,15 @@ void ApplyWindowSettings() {
 }
 
 void CloseScreen() {
-    if (!DisplayWindow) return;
-    DestroyWindow(DisplayWindow); // WM_DESTROY ends the process here when it should
-    // The host may unload the driver now: no class may keep pointing at
-    // this window procedure.
-    if (!DisplayWindow) UnregisterClassA(kClassName, Instance);
+    // WM_DESTROY ends the process here when it should.
+    if (DisplayWindow && !DestroyWindow(DisplayWindow)) LogLastError("Error from DestroyWindow");
+    // The host may unload the driver now, however the window went (by Done
+    // or by its close button): no class may keep pointing at this window
+    // procedure, and the picture goes with the window.
+    if (!DisplayWindow && Instance && !UnregisterClassA(kClassName, Instance) &&
+        GetLastError() != ERROR_CLASS_DOES_NOT_EXIST)
+        LogLastError("Error from UnregisterClass");
+    ReleasePicture();
 }
 
 void ProcessWindowMessages() {

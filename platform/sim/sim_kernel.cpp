@@ -37,6 +37,7 @@ struct Kernel {
     ULONGLONG ticks = 0;
     int handles = 0;
     int globals = 0;
+    std::map<std::string, std::string> environment;
 };
 
 Kernel &kernel() {
@@ -506,6 +507,40 @@ SIZE_T WINAPI GlobalSize(HGLOBAL memory) {
 ULONGLONG WINAPI GetTickCount64() {
     enter("GetTickCount64", "%s", "");
     return kernel().manualClock ? kernel().ticks : sim::realTicks();
+}
+
+DWORD WINAPI GetCurrentProcessId() {
+    enter("GetCurrentProcessId", "%s", "");
+    return static_cast<DWORD>(getpid());
+}
+
+// As Windows: the length without the terminator when the value fits, else
+// the size the buffer needs; 0 with ERROR_ENVVAR_NOT_FOUND for no variable.
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+    if (enter("GetEnvironmentVariableA", "%s, %u", name ? name : "(null)", size)) return 0;
+    auto it = name ? kernel().environment.find(name) : kernel().environment.end();
+    if (it == kernel().environment.end()) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
+    DWORD length = static_cast<DWORD>(it->second.size());
+    if (!buffer || size <= length) return length + 1;
+    memcpy(buffer, it->second.c_str(), length + 1);
+    return length;
+}
+
+BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value) {
+    if (enter("SetEnvironmentVariableA", "%s, %s", name ? name : "(null)", value ? value : "(null)"))
+        return FALSE;
+    if (!name || !*name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (value)
+        kernel().environment[name] = value;
+    else
+        kernel().environment.erase(name);
+    return TRUE;
 }
 
 void WINAPI Sleep(DWORD milliseconds) {

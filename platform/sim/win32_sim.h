@@ -104,9 +104,15 @@ typedef LONG_PTR(WINAPI *FARPROC)();
 #define ERROR_FILE_EXISTS 80
 #define ERROR_INVALID_WINDOW_HANDLE 1400
 #define ERROR_CLASS_ALREADY_EXISTS 1410
+#define ERROR_CLASS_DOES_NOT_EXIST 1411
 #define ERROR_CANNOT_FIND_WND_CLASS 1407
+
+// A library's entry point hears of its loading and unloading.
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
 #define ERROR_MOD_NOT_FOUND 126
 #define ERROR_PROC_NOT_FOUND 127
+#define ERROR_ENVVAR_NOT_FOUND 203
 
 // FormatMessage
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
@@ -423,6 +429,10 @@ SIZE_T WINAPI GlobalSize(HGLOBAL memory);
 BOOL WINAPI GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level, LPVOID information);
 ULONGLONG WINAPI GetTickCount64();
 void WINAPI Sleep(DWORD milliseconds);
+DWORD WINAPI GetCurrentProcessId();
+// The process's environment: the simulation keeps its own, empty at the start.
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value);
 int WINAPI MulDiv(int number, int numerator, int denominator);
 
 // user32
@@ -533,6 +543,7 @@ int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHe
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define CP_ACP 0
 #define ERROR_SHARING_VIOLATION 32
+#define ERROR_DISK_FULL 112
 #define ERROR_INSUFFICIENT_BUFFER 122
 typedef uint16_t WCHAR;
 typedef GUID CLSID;

@@ -7,14 +7,21 @@
 // taking the place of those imports. Each refresh redefines a glyph and
 // writes new text to one row (the rows take turns), so that each one
 // repaints: a memory context, a bitmap, a font for every text run and a
-// brush for every glyph of all four rows.
+// brush for every glyph of the font rows, and the dots of row 3. Every
+// three seconds the configuration is saved again, switching the recording
+// between a BMP file and numbered PNG frames; the driver watches the file.
+//
+// With --reloads N it instead loads the DLL, starts it, writes, stops it
+// and unloads it N times, as a host that switches drivers does, and proves
+// that nothing of it stays behind: no GDI object, no memory growth, and a
+// log still written at the end.
 //
 // A leak cannot hide: Windows refuses a process more than 10,000 GDI
 // objects by default and Wine's handle table holds 65,536, while the run
 // makes many times that many, all of which must succeed. GetGuiResources
 // would count them directly on Windows; under Wine it is a stub.
 //
-//   soak [--refreshes N] [--folder DIR] [--max-growth MIB]
+//   soak [--refreshes N | --reloads N] [--folder DIR] [--max-growth MIB]
 //
 // Exit status: 0 passed, 1 a check failed, 2 the run could not be set up.
 #include "driver/tavlora.h"
@@ -26,24 +33,34 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 // Row positions and sizes; row 1 starts with the full block (glyph 9, code
 // 255, never redefined here), whose top-left block covers (9, 6) to (11, 9).
 const char kConfig[] =
-    "Debug=1\nX=0\nY=0\nWidth=400\nHeight=170\n"
-    "Record=1\nRecordInterval=1\nRecordFile=soak.bmp\n"
+    "Debug=1\nX=0\nY=0\nWidth=400\nHeight=170\nWatchConfig=1\nEndHostOnClose=0\n"
+    "Record=1\nRecordInterval=1\n"
     "Line1X=8\nLine1Y=4\nLine1FontHeight=24\nLine1FontWidth=12\nLine1FontColor=255 255 0\n"
     "Line2X=8\nLine2Y=40\nLine2FontHeight=20\nLine2FontWidth=10\nLine2FontColor=255 255 255\n"
     "Line2FontBkColor=20 40 90\nLine2FontName=Courier New\n"
     "Line3X=8\nLine3Y=76\nLine3FontHeight=20\nLine3FontWidth=10\nLine3FontColor=0 255 0\n"
-    "Line3FontBold=700\nLine3FontItalics=1\n"
+    "Line3Dots=1\nLine3DotOffColor=0 40 0\n"
     "Line4X=8\nLine4Y=112\nLine4FontType=11\nLine4FontHeight=18\nLine4FontWidth=9\n"
     "Line4FontColor=255 128 0\nLine4FontUnderline=1\n";
 const POINT kBlockPixel = {10, 7};
 const COLORREF kBlockColour = RGB(255, 255, 0);
 const int kRows = 4;
+const int kDotRow = 2; // row 3: drawn as dots, no font or brush of its own
+const ULONGLONG kSaveEveryMs = 3000;
+
+// The configuration as saved at a moment of the run: recording to the BMP
+// file that the end checks, or to numbered PNG frames.
+std::string ConfigText(bool frames) {
+    return std::string(kConfig) +
+           (frames ? "RecordFile=frames\\soak-###.png\n" : "RecordFile=soak.bmp\n");
+}
 const double kHandleTable = 65536; // Wine's GDI handle table; Windows allows 10,000 a process
 
 // What the DLL made and freed, through the imports taken over below.
@@ -238,6 +255,7 @@ bool IsGlyphCode(unsigned char c) {
 long long ObjectsOfRepaint(const std::string rows[kRows]) {
     long long objects = 2;
     for (int r = 0; r < kRows; ++r) {
+        if (r == kDotRow) continue;
         bool inRun = false;
         for (unsigned char c : rows[r]) {
             bool glyph = IsGlyphCode(c);
@@ -249,20 +267,117 @@ long long ObjectsOfRepaint(const std::string rows[kRows]) {
 }
 
 int Usage() {
-    fprintf(stderr, "usage: soak [--refreshes N] [--folder DIR] [--max-growth MIB]\n");
+    fprintf(stderr, "usage: soak [--refreshes N | --reloads N] [--folder DIR] [--max-growth MIB]\n");
     return 2;
+}
+
+// Prints a failed check and counts it.
+int Failures;
+void Check(bool good, const char *what) {
+    if (good) return;
+    printf("soak: FAILED: %s\n", what);
+    ++Failures;
+}
+
+// The log's lines that are not empty, and how many hold "Error" (the first
+// few are printed).
+void ReadLog(std::vector<std::string> *lines, long long *errors) {
+    std::string log = ReadText("logs\\Tavlora.log");
+    *errors = 0;
+    for (size_t at = 0; at < log.size();) {
+        size_t end = log.find('\n', at);
+        if (end == std::string::npos) end = log.size();
+        std::string line = log.substr(at, end - at);
+        at = end + 1;
+        if (line.empty() || line == "\r") continue;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines->push_back(line);
+        if (line.find("Error") != std::string::npos) {
+            if (*errors < 5) printf("soak: logged: %s\n", line.c_str());
+            ++*errors;
+        }
+    }
+}
+
+// A host that switches drivers: load, start, write, stop, unload, again
+// and again. Nothing may stay behind: no GDI object, no memory, no open
+// file (the C runtime the host shares holds about 500), no window class.
+int Reloads(long long reloads, double maxGrowth) {
+    const long long warmUp = reloads < 100 ? reloads / 2 : 50;
+    Memory atStart = MemoryNow(), warmedUp = atStart;
+    long long loaded = 0;
+    for (long long i = 0; i < reloads; ++i) {
+        if (i == warmUp) warmedUp = MemoryNow();
+        HMODULE dll = LoadLibraryA("Tavlora.dll");
+        if (!dll) {
+            fprintf(stderr, "soak: cannot load Tavlora.dll at load %lld (error %lu)\n", i + 1,
+                    GetLastError());
+            break;
+        }
+        DisplayInitProc init = reinterpret_cast<DisplayInitProc>(
+            reinterpret_cast<void *>(GetProcAddress(dll, "DISPLAYDLL_Init")));
+        DisplayWriteProc write = reinterpret_cast<DisplayWriteProc>(
+            reinterpret_cast<void *>(GetProcAddress(dll, "DISPLAYDLL_Write")));
+        DisplayDoneProc done = reinterpret_cast<DisplayDoneProc>(
+            reinterpret_cast<void *>(GetProcAddress(dll, "DISPLAYDLL_Done")));
+        if (!init || !write || !done || !TakeImports(dll)) {
+            fprintf(stderr, "soak: Tavlora.dll lacks an entry point or a counted import\n");
+            return 2;
+        }
+        char params[] = "", ok = 0;
+        init(0, 0, params, &ok);
+        char text[32];
+        snprintf(text, sizeof text, "load %lld \xFF", i + 1);
+        write(text);
+        done();
+        FreeLibrary(dll);
+        loaded += ok == 1;
+        if ((i + 1) % (reloads >= 10 ? reloads / 10 : 1) == 0)
+            printf("soak: %lld loads, GDI objects alive %lld\n", i + 1, Count.Alive());
+    }
+    Memory atEnd = MemoryNow();
+    std::vector<std::string> lines;
+    long long errors = 0;
+    ReadLog(&lines, &errors);
+    // The host's own files still open after all those loads.
+    std::vector<FILE *> files;
+    for (int i = 0; i < 32; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "host-%02d.txt", i);
+        if (FILE *f = fopen(name, "w")) files.push_back(f);
+    }
+    for (FILE *f : files) fclose(f);
+    printf("soak: %lld loads, %lld made a window; GDI objects made %lld, alive at the end %lld\n",
+           reloads, loaded, Count.Made(), Count.Alive());
+    printf("soak: memory (working set / private): %.1f / %.1f MiB before, %.1f / %.1f MiB after "
+           "%lld loads, %.1f / %.1f MiB at the end\n",
+           atStart.workingSet, atStart.privateBytes, warmedUp.workingSet, warmedUp.privateBytes,
+           warmUp, atEnd.workingSet, atEnd.privateBytes);
+    printf("soak: log of the last load %zu lines, %lld with \"Error\"\n", lines.size(), errors);
+    Check(loaded == reloads, "every load makes its window");
+    Check(Count.Alive() == 0 && Count.failedDeletes == 0, "no GDI object outlives its load");
+    Check(atEnd.privateBytes - warmedUp.privateBytes <= maxGrowth,
+          "private memory grows by no more than --max-growth after the warm-up");
+    Check(!lines.empty() && lines.back().find("**** Done Called **** Closed") != std::string::npos,
+          "the last load's log is written to its end");
+    Check(errors == 0, "the log holds no \"Error\" line");
+    Check(files.size() == 32, "the host can still open its own files");
+    printf("soak: %s\n", Failures == 0 ? "passed" : "FAILED");
+    return Failures == 0 ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-    long long refreshes = 100000;
+    long long refreshes = 100000, reloads = 0;
     std::string folder = "soak-work";
     double maxGrowth = 16; // MiB of private memory from the warm-up to the end
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--refreshes" && i + 1 < argc)
             refreshes = atoll(argv[++i]);
+        else if (a == "--reloads" && i + 1 < argc)
+            reloads = atoll(argv[++i]);
         else if (a == "--folder" && i + 1 < argc)
             folder = argv[++i];
         else if (a == "--max-growth" && i + 1 < argc)
@@ -270,7 +385,7 @@ int main(int argc, char **argv) {
         else
             return Usage();
     }
-    if (refreshes < 1) return Usage();
+    if (refreshes < 1 || reloads < 0) return Usage();
     setvbuf(stdout, NULL, _IONBF, 0);
 
     // The host's folder: the configuration and the background picture.
@@ -281,13 +396,16 @@ int main(int argc, char **argv) {
     }
     CreateDirectoryA("displays", NULL);
     CreateDirectoryA("images", NULL);
+    CreateDirectoryA("frames", NULL);
     DeleteFileA("logs\\Tavlora.log");
     DeleteFileA("soak.bmp");
-    if (!WriteText("displays\\Tavlora.cfg", kConfig) ||
+    if (!WriteText("displays\\Tavlora.cfg", ConfigText(false)) ||
         !CopyFileA(TAVLORA_SOURCE_DIR "/images/Tavlora.jpg", "images\\Tavlora.jpg", FALSE)) {
         fprintf(stderr, "soak: cannot lay out the folder %s\n", folder.c_str());
         return 2;
     }
+
+    if (reloads > 0) return Reloads(reloads, maxGrowth);
 
     Memory atStart = MemoryNow();
     // Found beside this program, as the host finds it beside itself.
@@ -328,9 +446,10 @@ int main(int argc, char **argv) {
     Memory warmedUp = atStart;
     long long objectsAtLeast = 0, mostAlive = 0;
     long long paintsBefore = Count.paints;
-    ULONGLONG start = GetTickCount64();
-    for (long long i = 0; i < refreshes; ++i) {
-        if (i == warmUp) warmedUp = MemoryNow();
+    ULONGLONG start = GetTickCount64(), lastSave = start;
+    bool frames = false;
+    long long saves = 0;
+    auto refresh = [&](long long i) {
         unsigned char slot = static_cast<unsigned char>(1 + i % 8);
         char glyph[8];
         for (int k = 0; k < 8; ++k) glyph[k] = static_cast<char>((i >> k) & 0x1F);
@@ -345,28 +464,50 @@ int main(int argc, char **argv) {
         write(text);
         objectsAtLeast += ObjectsOfRepaint(rows);
         if (Count.Alive() > mostAlive) mostAlive = Count.Alive();
+    };
+    for (long long i = 0; i < refreshes; ++i) {
+        if (i == warmUp) warmedUp = MemoryNow();
+        // An editor saving the configuration: the recording switches between
+        // the BMP file and numbered PNG frames.
+        if (GetTickCount64() - lastSave >= kSaveEveryMs) {
+            lastSave = GetTickCount64();
+            frames = !frames;
+            saves += WriteText("displays\\Tavlora.cfg", ConfigText(frames));
+        }
+        refresh(i);
         if ((i + 1) % (refreshes >= 10 ? refreshes / 10 : 1) == 0)
             printf("soak: %lld refreshes, %.0f s\n", i + 1, (GetTickCount64() - start) / 1000.0);
     }
+    // Back to the BMP file for the last capture: refreshes go on until the
+    // save has applied.
+    long long settle = 0;
+    if (frames) {
+        WriteText("displays\\Tavlora.cfg", ConfigText(false));
+        for (ULONGLONG from = GetTickCount64(); GetTickCount64() - from < 2500; ++settle) {
+            refresh(refreshes + settle);
+            Sleep(5);
+        }
+    }
+    refreshes += settle;
     double seconds = (GetTickCount64() - start) / 1000.0;
     Memory atEnd = MemoryNow();
     long long repaints = Count.paints - paintsBefore;
 
-    // The log and the last capture.
-    std::string log = ReadText("logs\\Tavlora.log");
-    long long lines = 0, errors = 0, captures = 0;
-    for (size_t at = 0; at < log.size();) {
-        size_t end = log.find('\n', at);
-        if (end == std::string::npos) end = log.size();
-        std::string line = log.substr(at, end - at);
-        at = end + 1;
-        if (line.empty() || line == "\r") continue;
-        ++lines;
-        if (line.find("Error") != std::string::npos) {
-            if (errors < 5) printf("soak: logged: %s\n", line.c_str());
-            ++errors;
-        }
-        if (line.find(" Capture soak.bmp") != std::string::npos) ++captures;
+    // The log, the frames and the last capture.
+    std::vector<std::string> logLines;
+    long long errors = 0, captures = 0, applied = 0;
+    ReadLog(&logLines, &errors);
+    for (const std::string &line : logLines) {
+        if (line.find(" Capture ") != std::string::npos) ++captures;
+        if (line.find("Configuration read again") != std::string::npos) ++applied;
+    }
+    long long lines = static_cast<long long>(logLines.size()), pngFrames = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("frames\\soak-*.png", &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do ++pngFrames;
+        while (FindNextFileA(search, &found));
+        FindClose(search);
     }
     int width, height;
     COLORREF block =
@@ -388,7 +529,9 @@ int main(int argc, char **argv) {
            Count.windowDcs, Count.windowDcsReleased);
     printf("soak: GetGuiResources reports %lu GDI objects (0 where it is a stub, as under Wine)\n",
            GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
-    printf("soak: log %lld lines, %lld with \"Error\"\n", lines, errors);
+    printf("soak: log %lld lines, %lld with \"Error\"; configuration saved %lld times, applied %lld "
+           "times; %lld PNG frames\n",
+           lines, errors, saves, applied, pngFrames);
     printf("soak: memory (working set / private): %.1f / %.1f MiB before loading, %.1f / %.1f MiB "
            "after %lld refreshes, %.1f / %.1f MiB at the end\n",
            atStart.workingSet, atStart.privateBytes, warmedUp.workingSet, warmedUp.privateBytes,
@@ -396,25 +539,21 @@ int main(int argc, char **argv) {
     printf("soak: last capture %d x %d, full block %s\n", width, height,
            block == kBlockColour ? "shown" : "missing");
 
-    int failures = 0;
-    auto check = [&failures](bool good, const char *what) {
-        if (good) return;
-        printf("soak: FAILED: %s\n", what);
-        ++failures;
-    };
-    check(repaints >= refreshes, "every refresh repaints");
-    check(Count.failed == 0, "every creation succeeds");
-    check(Count.failedDeletes == 0, "every object is freed at the first try");
-    check(Count.Alive() == 0 && mostAlive == 0, "no object outlives its refresh");
-    check(Count.windowDcs == Count.windowDcsReleased, "every window context is given back");
-    check(Count.Made() >= objectsAtLeast, "the objects made are at least those the rows need");
-    check(errors == 0, "the log holds no \"Error\" line");
-    check(seconds < 2 || captures >= static_cast<long long>(seconds) / 2,
+    Check(repaints >= refreshes, "every refresh repaints");
+    Check(Count.failed == 0, "every creation succeeds");
+    Check(Count.failedDeletes == 0, "every object is freed at the first try");
+    Check(Count.Alive() == 0 && mostAlive == 0, "no object outlives its refresh");
+    Check(Count.windowDcs == Count.windowDcsReleased, "every window context is given back");
+    Check(Count.Made() >= objectsAtLeast, "the objects made are at least those the rows need");
+    Check(errors == 0, "the log holds no \"Error\" line");
+    Check(seconds < 2 || captures >= static_cast<long long>(seconds) / 2,
           "a capture about every second");
-    check((captures == 0 && seconds < 2) || block == kBlockColour,
+    Check((captures == 0 && seconds < 2) || block == kBlockColour,
           "the last capture shows the full block");
-    check(atEnd.privateBytes - warmedUp.privateBytes <= maxGrowth,
+    Check(atEnd.privateBytes - warmedUp.privateBytes <= maxGrowth,
           "private memory grows by no more than --max-growth after the warm-up");
-    printf("soak: %s\n", failures == 0 ? "passed" : "FAILED");
-    return failures == 0 ? 0 : 1;
+    Check(saves < 2 || applied >= saves - 1, "every save of the configuration applies");
+    Check(saves == 0 || pngFrames > 0, "the saved configuration records PNG frames");
+    printf("soak: %s\n", Failures == 0 ? "passed" : "FAILED");
+    return Failures == 0 ? 0 : 1;
 }

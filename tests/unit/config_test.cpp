@@ -171,14 +171,23 @@ TEST_F(Config, LongLinesKeepTheirFirst127CharactersAndSkipTheRest) {
     std::string comment = "/" + std::string(140, '-') + "X=999";
     std::string name = "Line1FontName=" + std::string(113, 'a') + "TAIL";
     std::string exact = "RecordFile=" + std::string(116, 'r'); // exactly 127 characters
-    WriteConfig(comment + "\n" + name + "\n" + exact + "\nY=3\n" + std::string(1 << 20, 'z') +
-                "\nHeight=9\n");
+    std::string cutName = "RecordFile=" + std::string(116, 'c') + ".png";
+    WriteConfig("Debug=1\n" + comment + "\n" + name + "\n" + exact + "\nY=3\n" +
+                std::string(1 << 20, 'z') + "\nHeight=9\n" + cutName + "\n");
     ReadConfigFile();
     EXPECT_EQ(ScreenSettings.X, 0);
     EXPECT_EQ(std::string(Row(1).FontName), std::string(113, 'a'));
-    EXPECT_EQ(std::string(ScreenSettings.RecordFile), std::string(116, 'r'));
     EXPECT_EQ(ScreenSettings.Y, 3);
     EXPECT_EQ(ScreenSettings.Height, 9);
+    // Every cut line that is read says so in the log, the comment and the
+    // line that fits exactly do not.
+    std::vector<std::string> cut;
+    for (const std::string &line : LogLines())
+        if (line.find(" is longer than 127 characters and was cut: ") != std::string::npos)
+            cut.push_back(line.substr(0, line.find(" is longer")));
+    EXPECT_EQ(cut, (std::vector<std::string>{"Configuration line 3", "Configuration line 6",
+                                              "Configuration line 8"}));
+    EXPECT_EQ(std::string(ScreenSettings.RecordFile), std::string(116, 'c'));
 }
 
 TEST_F(Config, NulBytesAndGarbageAreHarmless) {

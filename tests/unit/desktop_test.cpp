@@ -325,7 +325,7 @@ TEST_F(Desktop, WithoutEndHostOnCloseTheHostOutlivesTheWindow) {
     EXPECT_EQ(r.left, 40);
     EXPECT_EQ(r.bottom - r.top, 120);
     EXPECT_GT(PixelsOf(RGB(0, 0, 255)), 0) << "the new window shows display memory";
-    EXPECT_EQ(sim::calls("OleLoadPicture"), 0);
+    EXPECT_EQ(sim::calls("OleLoadPicture"), 1) << "released at Done, loaded with the window";
     for (const std::string &line : LogLines()) EXPECT_EQ(line.find("Error"), std::string::npos) << line;
 
     // The window's own close button: the window goes, the host stays.
@@ -337,7 +337,40 @@ TEST_F(Desktop, WithoutEndHostOnCloseTheHostOutlivesTheWindow) {
     EXPECT_TRUE(PeekMessageA(&m, nullptr, WM_USER, WM_USER, PM_REMOVE)) << "the host's message stays";
 }
 
-TEST_F(Desktop, AStartAfterDoneRecordsAtOnceAndNumbersFramesFromOne) {
+// A host may unload the driver after Done, however the window went: the
+// class, the picture and the open log file go with it.
+TEST_F(Desktop, DoneLeavesNothingBehindEvenAfterTheCloseButton) {
+    const char config[] = "Debug=1\nEndHostOnClose=0\nWidth=320\nHeight=120\n";
+    WriteFile("images/Tavlora.jpg", ReadFile(TAVLORA_SOURCE_DIR "/tests/data/corners.jpg"));
+    for (int closeButton = 0; closeButton < 2; ++closeButton) {
+        Init(config);
+        Write("Hello");
+        ASSERT_EQ(sim::live_pictures(), 1);
+        if (closeButton) {
+            PostMessageA(DisplayWindow, WM_CLOSE, 0, 0);
+            Write("closing");
+            ASSERT_EQ(DisplayWindow, nullptr);
+        }
+        sim::clear_journal();
+        DISPLAYDLL_Done();
+        EXPECT_EQ(sim::live_pictures(), 0) << closeButton;
+        EXPECT_GE(sim::find_call("UnregisterClassA(Tavlora"), 0) << closeButton;
+        EXPECT_FALSE(UnregisterClassA("Tavlora", GetModuleHandleA("Tavlora"))) << "gone already";
+    }
+    // The log was closed at each Done and appended to at the next start.
+    std::vector<std::string> log = LogLines();
+    int opened = 0, closed = 0;
+    for (const std::string &line : log) {
+        opened += line.rfind("Log File opened for", 0) == 0;
+        closed += line == "**** Done Called **** Closed";
+    }
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(closed, 2);
+    EXPECT_EQ(log.back(), "**** Done Called **** Closed");
+    for (const std::string &line : log) EXPECT_EQ(line.find("Error"), std::string::npos) << line;
+}
+
+TEST_F(Desktop, AStartAfterDoneRecordsAtOnceAndGoesOnNumberingFrames) {
     const char config[] = "EndHostOnClose=0\nWidth=320\nHeight=120\nRecord=1\n"
                           "RecordInterval=100\nRecordFile=f-##.bmp\n";
     sim::set_ticks(1000);
@@ -349,8 +382,24 @@ TEST_F(Desktop, AStartAfterDoneRecordsAtOnceAndNumbersFramesFromOne) {
     DISPLAYDLL_Done();
     remove("f-01.bmp");
     Init(config);
-    EXPECT_TRUE(FileExists("f-01.bmp")) << "a new start counts from 1 and records at once";
-    EXPECT_FALSE(FileExists("f-02.bmp"));
+    EXPECT_TRUE(FileExists("f-02.bmp")) << "a new start records at once, as the next frame";
+    EXPECT_FALSE(FileExists("f-01.bmp")) << "the earlier start's frames are not overwritten";
+}
+
+// The count a driver unloaded earlier in this process left behind goes on;
+// one a parent process passed down in the environment does not.
+TEST_F(Desktop, FramesGoOnAfterAReloadInTheSameProcessOnly) {
+    const char config[] = "Width=320\nHeight=120\nRecord=1\nRecordFile=f-##.bmp\n";
+    char left[64];
+    snprintf(left, sizeof left, "%lu:41", static_cast<unsigned long>(GetCurrentProcessId() + 1));
+    SetEnvironmentVariableA("TAVLORA_FRAMES_Tavlora", left);
+    Init(config);
+    EXPECT_TRUE(FileExists("f-01.bmp")) << "another process's count";
+    // Kept for a reload of the driver in this process.
+    char expected[64], kept[64] = "";
+    snprintf(expected, sizeof expected, "%lu:1", static_cast<unsigned long>(GetCurrentProcessId()));
+    GetEnvironmentVariableA("TAVLORA_FRAMES_Tavlora", kept, sizeof kept);
+    EXPECT_STREQ(kept, expected);
 }
 
 TEST_F(Desktop, TheCheckKnowsTheKeysAndTheDefaultThatEndsTheHost) {

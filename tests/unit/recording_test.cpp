@@ -221,6 +221,44 @@ TEST_F(Recording, ARefusedMoveWritesInPlaceAndSaysWhy) {
     ExpectNothingLeft();
 }
 
+// A reader that holds the recording open: the move and the copy are both
+// refused at every recording. The old file stays, once in the log.
+TEST_F(Recording, ATargetHeldOpenKeepsItsRecordingAndIsLoggedOnceWhileItLasts) {
+    Start("Width=20\nHeight=10\nRecordFile=cap.bmp\nLine1FontColor=255 0 0\n");
+    std::string before = ReadFile("cap.bmp");
+    sim::fail_call("MoveFileExA", 0, ERROR_SHARING_VIOLATION);
+    for (const char *text : {"one", "two", "three"}) {
+        sim::fail_call("CreateFileA", 3, ERROR_SHARING_VIOLATION); // the target, for the copy
+        DISPLAYDLL_SetPosition(1, 1);
+        Write(text);
+        EXPECT_TRUE(ReadFile("cap.bmp") == before) << text;
+        EXPECT_EQ(Files(), (std::vector<std::string>{"cap.bmp"})) << text;
+    }
+    int refused = 0;
+    for (const std::string &line : LogLines())
+        refused += line.find("cap.bmp") != std::string::npos && line.rfind("Error ", 0) == 0;
+    EXPECT_EQ(refused, 1);
+    sim::clear_faults();
+    Write("four");
+    EXPECT_FALSE(ReadFile("cap.bmp") == before);
+    EXPECT_TRUE(Logged("CaptureAnImage cap.bmp is written again"));
+    ExpectNothingLeft();
+}
+
+// The move refused and the copy failing half-way: the target was emptied,
+// so the complete new recording stays in the temporary file.
+TEST_F(Recording, ACopyThatFailsHalfWayKeepsTheNewRecording) {
+    Start("Width=20\nHeight=10\nRecordFile=cap.bmp\n");
+    sim::fail_call("MoveFileExA", 1, ERROR_ACCESS_DENIED);
+    sim::fail_call("WriteFile", 4, ERROR_DISK_FULL); // the copy's first write
+    Write("new");
+    std::string kept = ReadFile("cap.bmp.tmp");
+    EXPECT_EQ(kept.size(), 54u + 20 * 10 * 4);
+    EXPECT_EQ(kept.substr(0, 2), "BM");
+    EXPECT_TRUE(Logged("Error cap.bmp is incomplete; the new recording is kept in cap.bmp.tmp"));
+    ExpectNothingLeft();
+}
+
 TEST_F(Recording, AFailedWriteKeepsTheOldRecordingAndLeavesNoTemporaryFile) {
     for (const char *name : {"cap.bmp", "cap.png"}) {
         Start(std::string("Width=20\nHeight=10\nRecordFile=") + name + "\n");
