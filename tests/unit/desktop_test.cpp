@@ -8,6 +8,8 @@
 #include "test_support.h"
 
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,7 +35,31 @@ class Desktop : public DriverTest {
             for (int x = 0; x < client.right; ++x) n += sim::window_pixel(DisplayWindow, x, y) == colour;
         return n;
     }
+    // Saves the file as an editor would, a second after the last save (a
+    // last-write time of its own, whatever the file system's resolution),
+    // and lets the host write for three seconds in steps of 0.6 s: time for
+    // the watcher to see the save, see it settled and read it.
+    void Save(const std::string &config) {
+        WriteConfig(config);
+        struct timespec times[2] = {{0, UTIME_OMIT}, {1700000000 + ++saves_, 0}};
+        utimensat(AT_FDCWD, "displays/Tavlora.cfg", times, 0);
+        Wait(3000);
+    }
+    void Wait(int milliseconds) {
+        for (int t = 0; t < milliseconds; t += 600) {
+            sim::advance_ticks(600);
+            DISPLAYDLL_SetPosition(1, 1);
+            Write("Hello"); // the same text: nothing to repaint for it
+        }
+    }
+    bool TopMost() { return (GetWindowLongA(DisplayWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+    int LogCount(const std::string &line) {
+        int n = 0;
+        for (const std::string &l : LogLines()) n += l == line;
+        return n;
+    }
     char ok_ = 0;
+    int saves_ = 0;
 };
 
 const char kWatched[] = "Debug=1\nWatchConfig=1\nX=10\nY=20\nWidth=320\nHeight=120\n"
@@ -131,6 +157,144 @@ TEST_F(Desktop, ASaveInTwoPartsAppliesOnlyWhenItHasStayedTheSameForHalfASecond) 
     Write("Hello");
     EXPECT_EQ(WindowRect().left, 200);
     EXPECT_EQ(WindowRect().right - WindowRect().left, 400);
+}
+
+// What a saved file sets while the host runs, as the window shows it.
+struct Look {
+    int x, y, width, height, onTop, hidden;
+    COLORREF colour; // row 1's text
+};
+
+std::string WatchedConfig(const Look &l, const char *more = "") {
+    char text[400];
+    snprintf(text, sizeof text,
+             "Debug=1\nWatchConfig=1\nX=%d\nY=%d\nWidth=%d\nHeight=%d\nStayOnTop=%d\n"
+             "DontShowWindow=%d\nLine1FontHeight=16\nLine1FontWidth=8\nLine1FontColor=%d %d %d\n%s",
+             l.x, l.y, l.width, l.height, l.onTop, l.hidden, GetRValue(l.colour),
+             GetGValue(l.colour), GetBValue(l.colour), more);
+    return text;
+}
+
+const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0);
+const Look kFirst = {10, 20, 320, 120, 0, 0, kRed};
+
+// Each setting saved on its own, then saved back; every step checks the
+// whole window, so a setting that undoes another shows too.
+TEST_F(Desktop, EveryLiveSettingAppliesWhenSavedAndWhenSavedBack) {
+    const Look steps[] = {
+        {10, 20, 320, 120, 1, 0, kRed},   // on top
+        {10, 20, 320, 120, 0, 0, kRed},   // and not
+        {10, 20, 320, 120, 0, 1, kRed},   // hidden
+        {10, 20, 320, 120, 0, 0, kRed},   // and shown
+        {150, 90, 400, 200, 0, 0, kRed},  // moved and resized
+        {10, 20, 320, 120, 0, 0, kRed},   // and back
+        {10, 20, 320, 120, 0, 0, kGreen}, // only a colour: the same text drawn anew
+        {10, 20, 320, 120, 0, 0, kRed},
+        {10, 20, 320, 120, 1, 1, kGreen}, // all at once
+        {10, 20, 320, 120, 0, 0, kRed},
+    };
+    sim::set_ticks(1000);
+    Init(WatchedConfig(kFirst));
+    Write("Hello");
+    int step = 0;
+    for (const Look &l : steps) {
+        Save(WatchedConfig(l));
+        RECT r = WindowRect();
+        std::vector<long> shown = {r.left, r.top, r.right - r.left, r.bottom - r.top, TopMost(),
+                                   !IsWindowVisible(DisplayWindow)};
+        EXPECT_EQ(shown, (std::vector<long>{l.x, l.y, l.width, l.height, l.onTop, l.hidden})) << step;
+        if (!l.hidden) {
+            EXPECT_GT(PixelsOf(l.colour), 0) << step;
+            EXPECT_EQ(PixelsOf(l.colour == kRed ? kGreen : kRed), 0) << step;
+        }
+        ++step;
+    }
+    EXPECT_EQ(LogCount("Configuration read again"), step);
+}
+
+// A save applied is read once: the window the user then moves stays where
+// it was put, and the file is only looked at.
+TEST_F(Desktop, AnAppliedSaveIsReadOnceAndWatchConfigZeroEndsTheWatching) {
+    sim::set_ticks(1000);
+    Init(WatchedConfig(kFirst));
+    Write("Hello");
+    Look moved = kFirst;
+    moved.x = 150;
+    Save(WatchedConfig(moved));
+    ASSERT_EQ(WindowRect().left, 150);
+    SetWindowPos(DisplayWindow, nullptr, 500, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    sim::clear_journal();
+    Wait(10000);
+    EXPECT_EQ(WindowRect().left, 500) << "read again and applied again";
+    EXPECT_EQ(LogCount("Configuration read again"), 1);
+    EXPECT_GE(sim::calls("GetFileAttributesExA"), 5) << "still watched";
+
+    // Saved with WatchConfig=0: applied, and the last save that is.
+    moved.x = 200;
+    Save(WatchedConfig(moved, "WatchConfig=0\n"));
+    EXPECT_EQ(WindowRect().left, 200);
+    moved.x = 300;
+    sim::clear_journal();
+    Save(WatchedConfig(moved));
+    Wait(5000);
+    EXPECT_EQ(WindowRect().left, 200);
+    EXPECT_EQ(sim::calls("GetFileAttributesExA"), 0);
+    EXPECT_EQ(LogCount("Configuration read again"), 2);
+}
+
+// A file emptied by an editor half-way through its save is not read; one
+// that changes under the read (the look after it finds it otherwise) is
+// undone. Either way every setting and the debug level stay as they were,
+// and the file is read when whole.
+TEST_F(Desktop, AnEmptySaveAndOneChangedUnderTheReadLeaveEverySettingAsItWas) {
+    const Look other = {150, 90, 400, 200, 1, 1, kGreen};
+    // No Debug= line: read, it would stop the log.
+    std::string changed = WatchedConfig(other, "Record=1\nRecordInterval=9\nRecordFile=x.bmp\n"
+                                               "Line2X=40\nLine3Dots=1\nLine4FontName=Arial\n");
+    changed.erase(0, changed.find('\n') + 1);
+    for (bool empty : {true, false}) {
+        sim::set_ticks(1000);
+        Init(WatchedConfig(kFirst));
+        Write("Hello");
+        const ScreenSettingsRecord screen = ScreenSettings;
+        LineLayout rows[4];
+        memcpy(rows, ConfiguredLayouts, sizeof rows);
+        if (empty) {
+            Save("");
+        } else {
+            const char undone[] = "Configuration not read whole (being saved?); tried again in a second";
+            const int reads = LogCount("Configuration read again"), undos = LogCount(undone);
+            WriteConfig(changed);
+            // The second look at the file within one refresh is the one
+            // after a read: it finds the file changed.
+            for (int i = 0; i < 40 && LogCount(undone) == undos; ++i) {
+                sim::fail_call("GetFileAttributesExA", 2, ERROR_SHARING_VIOLATION);
+                sim::advance_ticks(100);
+                DISPLAYDLL_SetPosition(1, 1);
+                Write("Hello");
+                sim::clear_faults();
+            }
+            ASSERT_EQ(LogCount(undone), undos + 1);
+            ASSERT_EQ(LogCount("Configuration read again"), reads);
+        }
+        EXPECT_EQ(memcmp(&screen, &ScreenSettings, sizeof screen), 0) << empty;
+        EXPECT_EQ(memcmp(rows, ConfiguredLayouts, sizeof rows), 0) << empty;
+        EXPECT_EQ(WindowRect().left, 10) << empty;
+        EXPECT_FALSE(TopMost()) << empty;
+        EXPECT_GT(PixelsOf(kRed), 0) << empty;
+        DISPLAYDLL_CustomCharIndex(3);
+        EXPECT_EQ(LogLines().back().compare(0, 26, "DISPLAYDLL_CustomCharIndex"), 0)
+            << empty << ": the log goes on";
+
+        Save(changed);
+        EXPECT_EQ(WindowRect().left, 150) << empty;
+        EXPECT_TRUE(TopMost()) << empty;
+        EXPECT_EQ(ConfiguredLayouts[1].X, 40) << empty;
+        EXPECT_EQ(DebugLevel, 0) << empty;
+        // Back to the first file for the next case.
+        DebugLevel = 1;
+        Save(WatchedConfig(kFirst));
+    }
 }
 
 TEST_F(Desktop, WithoutEndHostOnCloseTheHostOutlivesTheWindow) {

@@ -29,6 +29,28 @@ class Rows : public SurfaceTest {
         FillRect(dc_, &all, brush);
         DeleteObject(brush);
     }
+    // Compares the top-left width x height pixels with a binary PPM in
+    // tests/data. TAVLORA_WRITE_REFERENCE=1 writes it anew.
+    void ExpectReference(const char *name, int width, int height) {
+        std::string pixels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                COLORREF c = At(x, y);
+                pixels += static_cast<char>(GetRValue(c));
+                pixels += static_cast<char>(GetGValue(c));
+                pixels += static_cast<char>(GetBValue(c));
+            }
+        char header[32];
+        snprintf(header, sizeof header, "P6\n%d %d\n255\n", width, height);
+        std::string path = std::string(TAVLORA_SOURCE_DIR) + "/tests/data/" + name;
+        if (getenv("TAVLORA_WRITE_REFERENCE")) std::ofstream(path, std::ios::binary) << header << pixels;
+        std::string reference = ReadFile(path);
+        ASSERT_EQ(reference.size(), strlen(header) + pixels.size()) << path;
+        EXPECT_EQ(reference.substr(0, strlen(header)), header);
+        size_t differing = 0;
+        for (size_t i = 0; i < pixels.size(); ++i) differing += reference[strlen(header) + i] != pixels[i];
+        EXPECT_EQ(differing, 0u) << name;
+    }
 };
 
 // Four font-look rows with every kind of content: plain and styled text,
@@ -52,29 +74,12 @@ void LayOutFontRows() {
 }
 
 // The reference image is a binary PPM of the font-look rows as they were drawn
-// before dot-matrix rows existed. TAVLORA_WRITE_REFERENCE=1 writes it anew.
+// before dot-matrix rows existed.
 TEST_F(Rows, FontRowsAreUnchangedPixelForPixel) {
     Paint(RGB(20, 30, 40));
     LayOutFontRows();
     for (int r = 0; r < 4; ++r) DrawRow(r, dc_);
-    std::string pixels;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            COLORREF c = At(x, y);
-            pixels += static_cast<char>(GetRValue(c));
-            pixels += static_cast<char>(GetGValue(c));
-            pixels += static_cast<char>(GetBValue(c));
-        }
-    char header[32];
-    snprintf(header, sizeof header, "P6\n%d %d\n255\n", kWidth, kHeight);
-    std::string path = std::string(TAVLORA_SOURCE_DIR) + "/tests/data/font-rows.ppm";
-    if (getenv("TAVLORA_WRITE_REFERENCE")) std::ofstream(path, std::ios::binary) << header << pixels;
-    std::string reference = ReadFile(path);
-    ASSERT_EQ(reference.size(), strlen(header) + pixels.size()) << path;
-    EXPECT_EQ(reference.substr(0, strlen(header)), header);
-    size_t differing = 0;
-    for (size_t i = 0; i < pixels.size(); ++i) differing += reference[strlen(header) + i] != pixels[i];
-    EXPECT_EQ(differing, 0u);
+    ExpectReference("font-rows.ppm", kWidth, kHeight);
 }
 
 const COLORREF kBack = RGB(20, 30, 40), kLit = RGB(200, 255, 0), kUnlit = RGB(0, 60, 30);
@@ -231,6 +236,68 @@ TEST_F(Rows, DotSizesAtTheEdges) {
     DrawRow(0, dc_);
     EXPECT_TRUE(sim::journal().empty());
     EXPECT_EQ(WorkingLayouts[0].X, 10);
+}
+
+// Lit dots of a checkerboard glyph: each fills its grid square less the gap,
+// and a gap below zero counts as none, so a dot never reaches into the
+// unlit squares beside it.
+TEST_F(Rows, ANegativeGapNeverGrowsADotPastItsSquare) {
+    const unsigned char board[8] = {0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A};
+    StoreGlyph(1, board);
+    struct Case {
+        int32_t gap;
+        int cellWidth, cellHeight, dot;
+    } cases[] = {{0, 24, 30, 3},  {-1, 24, 30, 3}, {-7, 24, 30, 3}, {INT32_MIN, 24, 30, 3},
+                 {-2, 40, 50, 5}, {1, 40, 50, 4},  {4, 40, 50, 1}};
+    for (const Case &c : cases) {
+        Paint(kBack);
+        LayOutDotRow(0, "\x01");
+        memset(WorkingLayouts[0].DotOffColor, 0, sizeof WorkingLayouts[0].DotOffColor);
+        WorkingLayouts[0].DotGap = c.gap;
+        WorkingLayouts[0].FontWidth = c.cellWidth, WorkingLayouts[0].FontHeight = c.cellHeight;
+        DrawRow(0, dc_);
+        int lit = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) lit += At(x, y) == kLit;
+        EXPECT_EQ(lit, 20 * c.dot * c.dot) << "gap " << c.gap;
+        // Every lit dot is whole: with the count, no pixel lies outside one.
+        for (int r = 0; r < 8; ++r)
+            for (int col = r % 2; col < 5; col += 2) {
+                int left = 10 + (col + 1) * c.cellWidth / 8;
+                int top = 5 + c.cellHeight / 10 + r * c.cellHeight / 10;
+                for (int y = top; y < top + c.dot; ++y)
+                    for (int x = left; x < left + c.dot; ++x)
+                        ASSERT_EQ(At(x, y), kLit) << "gap " << c.gap << " at " << x << "," << y;
+            }
+    }
+}
+
+// The whole character table drawn as dot rows, codes 0 to 255 in eight lines
+// of 32 cells of 8 x 10 pixels (1-pixel dots, unlit ones shown), against a
+// reference picture: a code drawn with another's pattern, a lost or mirrored
+// pattern, or a code taken to the wrong custom character shows. Code 0 ends
+// a text, so its cell stays empty. The custom characters show their slot's
+// number in binary on top of a bar, so the slots tell apart.
+TEST_F(Rows, TheWholeCharacterTableAsInItsReferencePicture) {
+    unsigned char kept[kGlyphSlots][8];
+    memcpy(kept, GlyphStore, sizeof kept);
+    for (int slot = 1; slot < kGlyphSlots; ++slot) {
+        memset(GlyphStore[slot], 0, 8);
+        GlyphStore[slot][0] = static_cast<unsigned char>(slot);
+        GlyphStore[slot][6] = 0x1F;
+    }
+    Paint(kBack);
+    for (int line = 0; line < 8; ++line) {
+        LayOutDotRow(0, "");
+        LineLayout &row = WorkingLayouts[0];
+        row.FontWidth = 8, row.FontHeight = 10, row.DotGap = 0;
+        row.X = line == 0 ? 8 : 0, row.Y = 10 * line;
+        for (int i = 0; i < 32; ++i) TextRows[0][i] = static_cast<unsigned char>(32 * line + i + (line == 0));
+        TextRows[0][line == 0 ? 31 : 32] = 0;
+        DrawRow(0, dc_);
+    }
+    memcpy(GlyphStore, kept, sizeof kept);
+    ExpectReference("dot-table.ppm", 256, 80);
 }
 
 TEST(DotFont, PrintableAsciiIsCompleteAndOtherCodesAreBoxes) {

@@ -91,6 +91,32 @@ std::vector<std::string> CheckedChunks(const std::string &file) {
     return {};
 }
 
+// Decodes a BMP as the driver writes it: headers of a 32-bit bottom-up
+// image as long as the file, then blue, green, red and a spare byte a
+// pixel. False when the headers say anything else.
+bool DecodeBmp(const std::string &data, int *width, int *height, std::vector<COLORREF> *pixels) {
+    auto at = [&](size_t offset, size_t bytes) {
+        uint32_t v = 0;
+        for (size_t i = 0; i < bytes; ++i)
+            v |= static_cast<uint32_t>(static_cast<unsigned char>(data[offset + i])) << (8 * i);
+        return v;
+    };
+    if (data.size() < 54 || data.compare(0, 2, "BM") != 0) return false;
+    const int32_t w = static_cast<int32_t>(at(18, 4)), h = static_cast<int32_t>(at(22, 4));
+    if (at(2, 4) != data.size() || at(10, 4) != 54 || at(14, 4) != 40 || w <= 0 || h <= 0 ||
+        at(26, 2) != 1 || at(28, 2) != 32 || at(30, 4) != BI_RGB ||
+        data.size() != 54 + static_cast<size_t>(w) * h * 4)
+        return false;
+    *width = w, *height = h;
+    pixels->clear();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            size_t p = 54 + (static_cast<size_t>(h - 1 - y) * w + x) * 4;
+            pixels->push_back(RGB(at(p + 2, 1), at(p + 1, 1), at(p, 1)));
+        }
+    return true;
+}
+
 TEST_F(Recording, APngNameInAnyCaseHoldsTheWindowsPixels) {
     Start("Width=40\nHeight=30\nRecordFile=cap.PnG\nLine1X=2\nLine1Y=3\nLine1FontHeight=12\n"
           "Line1FontWidth=8\nLine1FontColor=255 128 0\nLine1FontBkColor=0 40 200\n");
@@ -201,6 +227,87 @@ TEST_F(Recording, AFailedPngIsNotCountedAsAFrame) {
     Write("y");
     EXPECT_EQ(Files(), (std::vector<std::string>{"f-1.png", "f-2.png"}));
     ExpectNothingLeft();
+}
+
+// Windows 1 to 13 pixels wide: rows of whole 32-bit words at four bytes a
+// pixel (the capture, a BMP) but not at three (a PNG's red, green, blue), so
+// a row length or padding taken from the wrong one shows. A dot row fills
+// them with a pattern that is neither symmetric nor grey.
+TEST_F(Recording, OddWidthsDecodeToExactlyTheWindowsPixels) {
+    const int sizes[][2] = {{1, 1}, {2, 3}, {3, 2}, {5, 7}, {7, 9}, {13, 9}};
+    std::set<COLORREF> shown;
+    for (const char *name : {"cap.bmp", "cap.png"})
+        for (const auto &size : sizes) {
+            char config[320];
+            snprintf(config, sizeof config,
+                     "EndHostOnClose=0\nWidth=%d\nHeight=%d\nRecordFile=%s\nLine1Dots=1\n"
+                     "Line1X=-1\nLine1Y=-1\nLine1FontWidth=8\nLine1FontHeight=10\nLine1DotGap=0\n"
+                     "Line1FontColor=250 10 60\nLine1DotOffColor=0 90 200\n"
+                     "Line1FontBkColor=30 200 120\n",
+                     size[0], size[1], name);
+            Start(config);
+            Write("%&");
+            std::string where = std::string(name) + " " + std::to_string(size[0]) + " x " +
+                                std::to_string(size[1]);
+            int width = 0, height = 0;
+            std::vector<COLORREF> pixels;
+            bool read = std::string(name) == "cap.bmp" ? DecodeBmp(ReadFile(name), &width, &height, &pixels)
+                                                      : DecodePng(name, &width, &height, &pixels);
+            ASSERT_TRUE(read) << where;
+            ASSERT_EQ(width, size[0]) << where;
+            ASSERT_EQ(height, size[1]) << where;
+            int differing = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    differing += pixels[y * width + x] != sim::window_pixel(DisplayWindow, x, y);
+                    shown.insert(pixels[y * width + x]);
+                }
+            EXPECT_EQ(differing, 0) << where;
+            DISPLAYDLL_Done();
+        }
+    EXPECT_EQ(shown, (std::set<COLORREF>{RGB(250, 10, 60), RGB(0, 90, 200), RGB(30, 200, 120)}));
+    ExpectNothingLeft();
+}
+
+// Only a name that ends in ".png", the dot included, is a PNG.
+TEST_F(Recording, ANameEndingInPngWithoutTheDotIsABmp) {
+    const char *bmps[] = {"cappng", "cap-PNG", "png", "cap.pn"};
+    for (const char *name : bmps) {
+        Start(std::string("Width=20\nHeight=10\nRecordFile=") + name + "\n");
+        std::string file = ReadFile(name);
+        EXPECT_EQ(file.substr(0, 2), "BM") << name;
+        EXPECT_EQ(file.size(), 54u + 20 * 10 * 4) << name << ": 32 bits a pixel";
+    }
+    Start("Width=20\nHeight=10\nRecordFile=.PNG\n");
+    EXPECT_EQ(ReadFile(".PNG").substr(0, 4), "\x89PNG");
+}
+
+// Intervals up to the largest the file gives (2^31 - 1 seconds; a larger
+// number is read as that), whose milliseconds leave 32 bits: nothing is
+// recorded before the interval has passed, and the next recording follows
+// at the first refresh after it.
+TEST_F(Recording, TheLongestIntervalsWaitTheirWholeLength) {
+    struct Case {
+        const char *value;
+        ULONGLONG seconds;
+    } cases[] = {{"2147483", 2147483ULL}, {"2147484", 2147484ULL}, {"2200000", 2200000ULL},
+                 {"4294968", 4294968ULL}, {"2147483647", 2147483647ULL},
+                 {"99999999999", 2147483647ULL}};
+    for (const Case &c : cases) {
+        Start(std::string("Width=20\nHeight=10\nRecordFile=cap.bmp\nRecordInterval=") + c.value + "\n");
+        ASSERT_TRUE(FileExists("cap.bmp")) << c.value << ": the first at once";
+        ::unlink("cap.bmp");
+        const ULONGLONG start = 1000, interval = c.seconds * 1000;
+        for (ULONGLONG elapsed : {ULONGLONG(1000), (ULONGLONG(1) << 31) + 1, (ULONGLONG(1) << 32) + 1, interval}) {
+            if (elapsed > interval) continue;
+            sim::set_ticks(start + elapsed);
+            Write("x");
+            EXPECT_FALSE(FileExists("cap.bmp")) << c.value << " after " << elapsed << " ms";
+        }
+        sim::set_ticks(start + interval + 1);
+        Write("x");
+        EXPECT_TRUE(FileExists("cap.bmp")) << c.value;
+    }
 }
 
 TEST_F(Recording, ARefusedMoveWritesInPlaceAndSaysWhy) {
