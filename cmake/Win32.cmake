@@ -17,7 +17,7 @@ target_link_options(Tavlora PRIVATE -static-libgcc -static-libstdc++ -Wl,--enabl
 target_link_libraries(Tavlora PRIVATE user32 gdi32 gdiplus ole32 oleaut32 uuid)
 
 add_executable(tavlora-host host/host.cpp host/script.cpp)
-target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp log/log.cpp) # --check reads as the driver does
+target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp config/module.cpp log/log.cpp) # --check reads as the driver does
 target_include_directories(tavlora-host PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(tavlora-host PRIVATE ${TAVLORA_WIN32_DEFS})
 target_link_options(tavlora-host PRIVATE -static-libgcc -static-libstdc++ -static)

@@ -9,6 +9,11 @@
 // too large for the mask buffer goes in spans of cells; a cell too large
 // for it, or a transfer the system refuses, is drawn as one region of the
 // dots' rectangles instead, and failing that dot by dot.
+//
+// The rows of an LCD module (config/module.h) lie on a grid of their own:
+// dots a pitch apart, a character 6 pitches across, every cell of the row
+// drawn, and round dots when the module asks for them. Round dots are
+// stamped into the mask; the region fallback draws them square.
 #include "config/config.h"
 #include "driver/display_memory.h"
 #include "log/log.h"
@@ -40,16 +45,48 @@ unsigned char MaskBits[kMaskBytes];
 // Where a row's dots lie: the cell advance, the dot grid's offsets inside
 // a cell and the dot size. Geometry is 32-bit with truncating division, as
 // for custom characters; sums are taken in 64 bits and kept in range.
+// A round dot leaves out `inset[y]` pixels at each end of its pixel row y.
+const int kMaxRoundDot = 64;
+
 struct DotGrid {
     int64_t x, y, width;
     int32_t left[5], top[8];
     int32_t dotWidth, dotHeight;
+    bool round;
+    int32_t inset[kMaxRoundDot];
 };
+
+// A module's grid: dots `pitch` apart from the cell's corner, 6 pitches a cell.
+void ModuleGrid(const LineLayout &layout, DotGrid *grid) {
+    const int32_t pitch = layout.DotPitch;
+    grid->width = 6 * static_cast<int64_t>(pitch);
+    for (int c = 0; c < 5; ++c) grid->left[c] = c * pitch;
+    for (int r = 0; r < 8; ++r) grid->top[r] = r * pitch;
+    const int32_t size = pitch - (layout.DotGap > 0 ? layout.DotGap : 0);
+    grid->dotWidth = grid->dotHeight = size < 1 ? 1 : size;
+    const int32_t d = grid->dotWidth;
+    grid->round = layout.RoundDots != 0 && d >= 4 && d <= kMaxRoundDot;
+    // The pixels whose centres lie inside the circle the dot's square holds:
+    // (2x + 1 - d)^2 + (2y + 1 - d)^2 <= d^2.
+    for (int32_t y = 0; grid->round && y < d; ++y) {
+        int32_t x = 0;
+        while (x < d / 2 &&
+               (2 * x + 1 - d) * (2 * x + 1 - d) + (2 * y + 1 - d) * (2 * y + 1 - d) > d * d)
+            ++x;
+        grid->inset[y] = x;
+    }
+}
 
 DotGrid GridOf(const LineLayout &layout) {
     DotGrid grid;
+    grid.round = false;
+    grid.x = layout.X, grid.y = layout.Y;
+    if (layout.DotPitch > 0) {
+        ModuleGrid(layout, &grid);
+        return grid;
+    }
     const int32_t w = layout.FontWidth, h = layout.FontHeight;
-    grid.x = layout.X, grid.y = layout.Y, grid.width = w;
+    grid.width = w;
     for (int c = 0; c < 5; ++c) grid.left[c] = ClampCoordinate(static_cast<int64_t>(c + 1) * w) / 8;
     for (int r = 0; r < 8; ++r)
         grid.top[r] = h / 10 + ClampCoordinate(static_cast<int64_t>(r) * h) / 10;
@@ -134,7 +171,8 @@ bool MaskDots(HDC surface, const DotGrid &grid, const unsigned char *text, int f
                 const int64_t top = grid.top[r] - grid.top[0];
                 for (int64_t y = top; y < top + grid.dotHeight; ++y) {
                     unsigned char *row = MaskBits + a.stride * static_cast<size_t>(y);
-                    for (int64_t x = left; x < left + grid.dotWidth; ++x)
+                    const int32_t inset = grid.round ? grid.inset[y - top] : 0;
+                    for (int64_t x = left + inset; x < left + grid.dotWidth - inset; ++x)
                         row[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
                 }
             }
@@ -236,7 +274,17 @@ void PaintDots(HDC surface, const DotGrid &grid, const unsigned char *text, int 
 void DrawDotRow(int row, HDC surface) {
     LineLayout &layout = WorkingLayouts[row];
     const unsigned char *text = TextRows[row];
-    const int length = static_cast<int>(strnlen(reinterpret_cast<const char *>(text), kColumns));
+    int length = static_cast<int>(strnlen(reinterpret_cast<const char *>(text), kColumns));
+    static unsigned char cells[kColumns + 1];
+    if (layout.DotPitch > 0) {
+        // A module shows its cells whatever the text: spaces past its end,
+        // nothing past the module's last column.
+        const int count = layout.Cells < 0 ? 0 : layout.Cells > kColumns ? kColumns : layout.Cells;
+        memset(cells, ' ', sizeof cells);
+        memcpy(cells, text, static_cast<size_t>(length < count ? length : count));
+        text = cells;
+        length = count;
+    }
     if (length == 0) return;
     const DotGrid grid = GridOf(layout);
     const int64_t end = grid.x + grid.width * length;

@@ -5,6 +5,7 @@
 #include "driver/display_memory.h"
 #include "log/log.h"
 #include "record/capture.h"
+#include "screen/panel.h"
 #include "screen/picture.h"
 #include "screen/rows.h"
 #include "screen/window.h"
@@ -63,7 +64,9 @@ static bool Repaint(int32_t width, int32_t height) {
     if (!bitmap) LogLastError("Error from CreateCompatibleBitmap");
     HGDIOBJ kept = bitmap ? SelectObject(surface, bitmap) : NULL;
 
-    if (ScreenPicture.picture)
+    if (DrawModulePanel(surface))
+        ; // a module: its glass and bezel instead of the picture
+    else if (ScreenPicture.picture)
         Render(surface, &ScreenPicture.picture, &windowRect, 0, 0, ScreenPicture.width,
                ScreenPicture.height);
     else

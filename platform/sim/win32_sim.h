@@ -449,6 +449,7 @@ BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height,
                          UINT flags);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
 LONG WINAPI GetWindowLongA(HWND window, int index);
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
 int WINAPI GetSystemMetrics(int index);
