@@ -114,7 +114,7 @@ static void LogChange(char *last, size_t size, const char *event, const char *te
 }
 
 void LayOutModule(int32_t *width, int32_t *height, LineLayout rows[4]) {
-    static char loggedSize[32], loggedGeometry[256], loggedColours[256];
+    static char loggedSize[96], loggedGeometry[256], loggedColours[256];
     ModuleLayout m;
     if (!ResolveModule(&m)) {
         char text[64] = "";
