@@ -8,6 +8,7 @@
 #include "screen/panel.h"
 #include "screen/rows.h"
 #include "screen/window.h"
+#include "host/check.h"
 #include "test_support.h"
 
 #include <cstdio>
@@ -217,6 +218,28 @@ TEST_F(Module, PictureNamesTheFileAndAModuleLoadsNoneUnlessOneIsNamed) {
     sim::clear_journal();
     Start("EndHostOnClose=0\nModule=\nPicture=\n");
     EXPECT_EQ(sim::calls("CreateFileA"), 0) << "no picture";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Module, TheCheckShowsGeometryAndColoursAndFlagsUnusableValues) {
+    WriteFile("m.cfg", "Module=20x4\nModuleColors=blue\nModuleDotColor=1 2 3\nModule=21x5\n"
+                       "ModuleColors=purple\nModuleDotShape=oval\nModule=16x2\n");
+    std::string report;
+    EXPECT_EQ(CheckConfig("m.cfg", &report), CheckProblems);
+    for (const char *expected :
+         {"line 1: Module = \"20x4\"\n", "line 3: ModuleDotColor = 1 2 3\n",
+          "line 4: unusable value, Module = \"21x5\", not columns x rows",
+          "line 5: unusable value, ModuleColors = \"purple\", no such colour set",
+          "line 6: unusable value, ModuleDotShape = \"oval\", neither square nor round",
+          "module: 16x2: window 441 x 149 (Width= and Height= ignored), client 435 x 123, "
+          "character cell 24 x 36, dot pitch 4 (dot 3, gap 1), margin 4, bezel 12, square dots",
+          "module colours: yellow-green (ModuleColors= names no set): back 166 196 40, "
+          "dots 1 2 3, unlit 150 180 34, bezel 24 26 22\n",
+          "result: 3 problem lines"})
+        EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
 }
 
 } // namespace
