@@ -18,7 +18,7 @@ ScreenSettingsRecord ScreenSettings = ScreenDefaults;
 int32_t DebugLevel;
 // Every field starts at zero except the gap between dots.
 const LineLayout RowDefaults = {0, 0, 0, "", 0, 0, {0, 0, 0}, {0, 0, 0}, 0, 0, 0, 0, 1, {0, 0, 0},
-                                0, 0, 0};
+                                0, 0, 0, 0};
 LineLayout ConfiguredLayouts[4] = {RowDefaults, RowDefaults, RowDefaults, RowDefaults};
 LineLayout WorkingLayouts[4];
 

@@ -54,6 +54,7 @@ struct LineLayout {
     int32_t DotPitch;
     int32_t Cells;
     int32_t RoundDots; // non-zero: module dots of 4 pixels and more are round
+    int32_t OnGlass;   // non-zero: nothing but glass of FontBkColor lies under the dots
 };
 
 extern const ScreenSettingsRecord ScreenDefaults; // before any file is read

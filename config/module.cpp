@@ -147,7 +147,11 @@ void LayOutModule(int32_t *width, int32_t *height, LineLayout rows[4]) {
         row.RoundDots = m.round;
         memcpy(row.FontColor, m.dot, sizeof row.FontColor);
         memcpy(row.DotOffColor, m.dotOff, sizeof row.DotOffColor);
-        memset(row.FontBkColor, 0, sizeof row.FontBkColor); // the glass is drawn already
+        // The glass is drawn already; with no picture over it the dots can
+        // bring it along between them.
+        row.OnGlass = BackgroundPicturePath()[0] == 0;
+        memcpy(row.FontBkColor, m.back, sizeof row.FontBkColor);
+        if (!row.OnGlass) memset(row.FontBkColor, 0, sizeof row.FontBkColor);
     }
 }
 

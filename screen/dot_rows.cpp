@@ -13,7 +13,9 @@
 // The rows of an LCD module (config/module.h) lie on a grid of their own:
 // dots a pitch apart, a character 6 pitches across, every cell of the row
 // drawn, and round dots when the module asks for them. Round dots are
-// stamped into the mask; the region fallback draws them square.
+// stamped into the mask; the region fallback draws them square. On plain
+// glass a module row takes two transfers instead of four: every dot unlit
+// with the glass between them, then the lit ones turned to their colour.
 #include "config/config.h"
 #include "driver/display_memory.h"
 #include "log/log.h"
@@ -156,16 +158,17 @@ int CellsPerMask(const DotGrid &grid, int first, int length) {
     return count;
 }
 
-// Puts the lit (or unlit) dots of cells first to first + count - 1 on the
-// surface through the mask. False when the system refused a transfer.
-bool MaskDots(HDC surface, const DotGrid &grid, const unsigned char *text, int first, int count,
-              bool lit, COLORREF colour) {
+enum DotKind { UnlitDots, LitDots, AllDots };
+
+// Sets the mask of the chosen dots of cells first to first + count - 1.
+MaskArea BuildMask(const DotGrid &grid, const unsigned char *text, int first, int count,
+                   DotKind kind) {
     const MaskArea a = AreaOf(grid, first, count);
     memset(MaskBits, 0, a.stride * static_cast<size_t>(a.height));
     for (int i = first; i < first + count; ++i) {
         for (int r = 0; r < 8; ++r)
             for (int c = 0; c < 5; ++c) {
-                if (IsLit(text, i, r, c) != lit) continue;
+                if (kind != AllDots && IsLit(text, i, r, c) != (kind == LitDots)) continue;
                 // The dot's place in the mask.
                 const int64_t left = grid.width * (i - first) + grid.left[c] - grid.left[0];
                 const int64_t top = grid.top[r] - grid.top[0];
@@ -177,6 +180,12 @@ bool MaskDots(HDC surface, const DotGrid &grid, const unsigned char *text, int f
                 }
             }
     }
+    return a;
+}
+
+// Puts the mask on the surface at its area, clear bits as `clear` and set
+// ones as `set`, combined with the surface by `rop`. False when refused.
+bool Transfer(HDC surface, const MaskArea &a, COLORREF clear, COLORREF set, DWORD rop) {
     memset(&Mask, 0, sizeof Mask);
     Mask.header.biSize = sizeof Mask.header;
     Mask.header.biWidth = static_cast<LONG>(a.width);
@@ -186,16 +195,41 @@ bool MaskDots(HDC surface, const DotGrid &grid, const unsigned char *text, int f
     Mask.header.biCompression = BI_RGB;
     const LONG x = static_cast<LONG>(a.left), y = static_cast<LONG>(a.top);
     const LONG w = static_cast<LONG>(a.width), h = static_cast<LONG>(a.height);
-    const BITMAPINFO *info = reinterpret_cast<const BITMAPINFO *>(&Mask);
-    // Dots black, the rest kept; then the dots in their colour.
-    Mask.colours[0] = Quad(RGB(255, 255, 255));
-    Mask.colours[1] = Quad(RGB(0, 0, 0));
-    if (!StretchDIBits(surface, x, y, w, h, 0, 0, w, h, MaskBits, info, DIB_RGB_COLORS, SRCAND))
+    Mask.colours[0] = Quad(clear);
+    Mask.colours[1] = Quad(set);
+    return StretchDIBits(surface, x, y, w, h, 0, 0, w, h, MaskBits,
+                         reinterpret_cast<const BITMAPINFO *>(&Mask), DIB_RGB_COLORS, rop) != 0;
+}
+
+// Puts the lit (or unlit) dots of cells first to first + count - 1 on the
+// surface through the mask: the dots black, the rest kept; then the dots in
+// their colour. False when the system refused a transfer.
+bool MaskDots(HDC surface, const DotGrid &grid, const unsigned char *text, int first, int count,
+              bool lit, COLORREF colour) {
+    const MaskArea a = BuildMask(grid, text, first, count, lit ? LitDots : UnlitDots);
+    return Transfer(surface, a, RGB(255, 255, 255), RGB(0, 0, 0), SRCAND) &&
+           Transfer(surface, a, RGB(0, 0, 0), colour, SRCPAINT);
+}
+
+// A module's cells on plain glass: every dot unlit and the glass between
+// them in one copy, then the cells from the first to the last with a lit
+// dot turned from the unlit colour to the lit one (exclusive or with both).
+// False when the system refused a transfer.
+bool GlassDots(HDC surface, const DotGrid &grid, const unsigned char *text, int first, int count,
+               COLORREF glass, COLORREF unlit, COLORREF lit) {
+    if (!Transfer(surface, BuildMask(grid, text, first, count, AllDots), glass, unlit, SRCCOPY))
         return false;
-    Mask.colours[0] = Quad(RGB(0, 0, 0));
-    Mask.colours[1] = Quad(colour);
-    return StretchDIBits(surface, x, y, w, h, 0, 0, w, h, MaskBits, info, DIB_RGB_COLORS,
-                         SRCPAINT) != 0;
+    int from = first + count, to = first - 1;
+    for (int i = first; i < first + count; ++i)
+        for (int r = 0; r < 8; ++r)
+            if ((PatternOf(text[i])[r] & 0x1F) != 0) {
+                from = i < from ? i : from;
+                to = i;
+                break;
+            }
+    if (from > to) return true;
+    return Transfer(surface, BuildMask(grid, text, from, to - from + 1, LitDots), RGB(0, 0, 0),
+                    unlit ^ lit, SRCINVERT);
 }
 
 // ---- a span of cells as one region ----------------------------------------
@@ -251,6 +285,26 @@ void RegionDots(HDC surface, const DotGrid &grid, const unsigned char *text, int
     DeleteObject(brush);
 }
 
+// Paints a module row's dots on its glass; a span the system refused goes
+// as regions, on the glass the panel drew.
+void PaintGlassDots(HDC surface, const DotGrid &grid, const unsigned char *text, int length,
+                    COLORREF glass, COLORREF unlit, COLORREF lit) {
+    for (int first = 0; first < length;) {
+        int count = CellsPerMask(grid, first, length);
+        if (count > 0 && GlassDots(surface, grid, text, first, count, glass, unlit, lit)) {
+            first += count;
+            continue;
+        }
+        if (count == 0)
+            count = 1; // a cell too large for the mask
+        else
+            LogLastError("Error from StretchDIBits");
+        RegionDots(surface, grid, text, first, count, false, unlit);
+        RegionDots(surface, grid, text, first, count, true, lit);
+        first += count;
+    }
+}
+
 // Paints one colour's dots of the whole row.
 void PaintDots(HDC surface, const DotGrid &grid, const unsigned char *text, int length, bool lit,
                COLORREF colour) {
@@ -288,6 +342,12 @@ void DrawDotRow(int row, HDC surface) {
     if (length == 0) return;
     const DotGrid grid = GridOf(layout);
     const int64_t end = grid.x + grid.width * length;
+    if (layout.OnGlass) {
+        PaintGlassDots(surface, grid, text, length, RowColour(layout.FontBkColor),
+                       RowColour(layout.DotOffColor), RowColour(layout.FontColor));
+        layout.X = ClampCoordinate(end);
+        return;
+    }
 
     if (IsSet(layout.FontBkColor)) {
         // The cells' background, as the opaque text background of the font look.

@@ -13,10 +13,12 @@ static void Fill(HDC surface, const RECT &area, const int32_t colour[3]) {
 bool DrawModulePanel(HDC surface) {
     ModuleLayout m;
     if (!ResolveModule(&m)) return false;
-    const RECT client = {0, 0, m.clientWidth, m.clientHeight};
-    const RECT glass = {m.bezel, m.bezel, m.clientWidth - m.bezel, m.clientHeight - m.bezel};
-    Fill(surface, client, m.bezelColour);
-    Fill(surface, glass, m.back);
+    const int32_t w = m.clientWidth, h = m.clientHeight, b = m.bezel;
+    const RECT client = {0, 0, w, h};
+    // The bezel's four sides around the glass: each pixel filled once.
+    const RECT sides[4] = {{0, 0, w, b}, {0, h - b, w, h}, {0, b, b, h - b}, {w - b, b, w, h - b}};
+    for (const RECT &side : sides) Fill(surface, side, m.bezelColour);
+    Fill(surface, RECT{b, b, w - b, h - b}, m.back);
     if (BackgroundPicturePath()[0] != 0 && ScreenPicture.picture)
         Render(surface, &ScreenPicture.picture, &client, 0, 0, ScreenPicture.width,
                ScreenPicture.height);

@@ -137,7 +137,7 @@ TEST_F(Module, NothingShowsPastTheLastColumnOrRow) {
 // Panel and rows drawn straight onto a bitmap, for every set of the table.
 class ModuleLooks : public SurfaceTest {
   protected:
-    ModuleLooks() : SurfaceTest(160, 80) {}
+    ModuleLooks() : SurfaceTest(160, 100) {}
     void Draw(const char *module, const char *colours, const char *shape, int dotSize) {
         snprintf(ScreenSettings.Module, sizeof ScreenSettings.Module, "%s", module);
         snprintf(ScreenSettings.ModuleColors, sizeof ScreenSettings.ModuleColors, "%s", colours);
@@ -165,6 +165,12 @@ TEST_F(ModuleLooks, EachColourSetsFourColoursWhereTheyBelong) {
             EXPECT_EQ(seen[k], expected[k]) << set.name << " colour " << k;
             for (int j = 0; j < k; ++j) EXPECT_NE(expected[j], expected[k]) << set.name;
         }
+        // The bezel: all of the 12 pixels around the glass of the 147 x 87 client.
+        int bezel = 0;
+        for (int y = 0; y < 87; ++y)
+            for (int x = 0; x < 147; ++x)
+                bezel += (x < 12 || y < 12 || x >= 135 || y >= 75) && At(x, y) == expected[0];
+        EXPECT_EQ(bezel, 147 * 87 - 123 * 63) << set.name;
     }
     const int32_t mine[3] = {1, 2, 3};
     memcpy(ScreenSettings.ModuleBezelColor, mine, sizeof mine);
@@ -240,6 +246,34 @@ TEST_F(Module, TheCheckShowsGeometryAndColoursAndFlagsUnusableValues) {
           "dots 1 2 3, unlit 150 180 34, bezel 24 26 22\n",
           "result: 3 problem lines"})
         EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
+}
+
+} // namespace
+
+namespace {
+
+// The dots on plain glass (two transfers), under a named picture (the
+// masks of any dot row) and, with every transfer refused, as regions.
+TEST_F(ModuleLooks, EveryWayOfDrawingTheDotsGivesTheSamePixels) {
+    AllowLeakedObjects(); // a refused transfer is logged, nothing more
+    snprintf(reinterpret_cast<char *>(TextRows[0]), kColumns + 1, "%s", " A\x01y");
+    const unsigned char glyph[8] = {0x1F, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x1F, 0x00};
+    StoreGlyph(1, glyph);
+    std::vector<COLORREF> ways[3];
+    for (int way = 0; way < 3; ++way) {
+        snprintf(ScreenSettings.Picture, sizeof ScreenSettings.Picture, "%s",
+                 way == 1 ? "none.jpg" : ScreenDefaults.Picture);
+        if (way == 2) sim::fail_call("StretchDIBits", 0, ERROR_INVALID_PARAMETER);
+        Draw("5x1", "blue", "square", 3);
+        sim::clear_faults();
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 160; ++x) ways[way].push_back(At(x, y));
+        EXPECT_EQ(WorkingLayouts[0].OnGlass, way != 1);
+    }
+    EXPECT_TRUE(ways[0] == ways[1]);
+    EXPECT_TRUE(ways[0] == ways[2]);
+    EXPECT_EQ(ways[0][static_cast<size_t>(DotY(0, 0) * 160 + DotX(1, 2))],
+              Colour(ModuleColourSets[1].dot));
 }
 
 } // namespace
