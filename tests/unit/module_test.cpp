@@ -181,28 +181,16 @@ TEST_F(ModuleLooks, EachColourSetsFourColoursWhereTheyBelong) {
 
 TEST_F(ModuleLooks, ARoundDotDiffersFromASquareOneOnlyAtItsCorners) {
     snprintf(reinterpret_cast<char *>(TextRows[0]), kColumns + 1, "%s", "\xff");
-    for (int size : {3, 4, 7}) {
-        const int pitch = size + 1, left = 12 + 4 * pitch, d = size;
-        COLORREF square[8][8], round[8][8];
-        Draw("1x1", "yellow-green", "square", size);
-        for (int y = 0; y < d; ++y)
-            for (int x = 0; x < d; ++x) square[y][x] = At(left + pitch + x, left + pitch + y);
-        Draw("1x1", "yellow-green", "round", size);
-        for (int y = 0; y < d; ++y)
-            for (int x = 0; x < d; ++x) round[y][x] = At(left + pitch + x, left + pitch + y);
+    for (int d : {3, 4, 7}) { // the second dot of the full block's second row
+        const int at = 12 + 5 * (d + 1), third = (d + 2) / 3;
+        Draw("1x1", "yellow-green", "round", d);
         for (int y = 0; y < d; ++y)
             for (int x = 0; x < d; ++x) {
-                EXPECT_EQ(square[y][x], Colour(YellowGreen.dot));
-                // A corner: within a third of the dot of two sides at once.
-                bool corner = (x < (d + 2) / 3 || x >= d - (d + 2) / 3) &&
-                              (y < (d + 2) / 3 || y >= d - (d + 2) / 3);
-                if (!corner || size < 4) {
-                    EXPECT_EQ(round[y][x], square[y][x]) << size << ": " << x << "," << y;
-                }
+                bool corner = (x < third || x >= d - third) && (y < third || y >= d - third);
+                EXPECT_TRUE((corner && d >= 4) || At(at + x, at + y) == Colour(YellowGreen.dot))
+                    << d << ": " << x << "," << y;
             }
-        if (size >= 4) {
-            EXPECT_EQ(round[0][0], Colour(YellowGreen.back)) << size;
-        }
+        EXPECT_EQ(At(at, at), Colour(d < 4 ? YellowGreen.dot : YellowGreen.back)) << d;
     }
 }
 
@@ -226,10 +214,6 @@ TEST_F(Module, PictureNamesTheFileAndAModuleLoadsNoneUnlessOneIsNamed) {
     EXPECT_EQ(sim::calls("CreateFileA"), 0) << "no picture";
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(Module, TheCheckShowsGeometryAndColoursAndFlagsUnusableValues) {
     WriteFile("m.cfg", "Module=20x4\nModuleColors=blue\nModuleDotColor=1 2 3\nModule=21x5\n"
                        "ModuleColors=purple\nModuleDotShape=oval\nModule=16x2\n");
@@ -247,10 +231,6 @@ TEST_F(Module, TheCheckShowsGeometryAndColoursAndFlagsUnusableValues) {
           "result: 3 problem lines"})
         EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
 }
-
-} // namespace
-
-namespace {
 
 // The dots on plain glass (two transfers), under a named picture (the
 // masks of any dot row) and, with every transfer refused, as regions.
