@@ -27,10 +27,36 @@ static const char kDotRows[] =
     "Line3Dots=1\nLine3DotGap=1\nLine3DotOffColor=30 70 40\n"
     "Line4Dots=1\nLine4DotGap=1\nLine4DotOffColor=60 60 60\n";
 
-std::string Configuration(const char *recordFile, bool dots) {
+// A module of the default glass and bezel, and its outer window size for
+// the driver's window style: 2 x (12 + 4 pitches) + (6 C - 2) pitches + a
+// dot across, and (9 R - 2) pitches down.
+struct BenchModule {
+    const char *keys;
+    int columns, rows, dotSize;
+};
+static const BenchModule kModule20x4 = {
+    "Module=20x4\nModuleDotShape=square\nModuleDotSize=3\n", 20, 4, 3};
+static const BenchModule kRoundModule40x4 = {
+    "Module=40x4\nModuleDotShape=round\nModuleDotSize=4\n", 40, 4, 4};
+
+static void ModuleWindowSize(const BenchModule &m, int *width, int *height) {
+    const int pitch = m.dotSize + 1, edge = 2 * (12 + 4 * pitch);
+    RECT r = {0, 0, edge + (6 * m.columns - 2) * pitch + m.dotSize,
+              edge + (9 * m.rows - 2) * pitch + m.dotSize};
+    AdjustWindowRectEx(&r, 0x80C80000, FALSE, 0);
+    *width = r.right - r.left;
+    *height = r.bottom - r.top;
+}
+
+std::string Configuration(const char *recordFile, Look look) {
+    const BenchModule *module = look == Module20x4 || look == FontsAt20x4 ? &kModule20x4
+                                : look == RoundModule40x4 || look == FontsAt40x4 ? &kRoundModule40x4
+                                                                                   : NULL;
+    int width = kWidth, height = kHeight;
+    if (module) ModuleWindowSize(*module, &width, &height);
     char window[96];
     snprintf(window, sizeof window, "Debug=0\nX=0\nY=0\nWidth=%d\nHeight=%d\nDontShowWindow=0\n",
-             kWidth, kHeight);
+             width, height);
     std::string text = window;
     text += recordFile ? std::string("Record=1\nRecordInterval=-1\nRecordFile=") + recordFile + "\n"
                        : std::string("Record=0\n");
@@ -39,7 +65,10 @@ std::string Configuration(const char *recordFile, bool dots) {
         for (const char *p = extra; *p; ++p) text += *p == ';' ? '\n' : *p;
         text += '\n';
     }
-    return text + kRowLayouts + (dots ? kDotRows : "");
+    text += kRowLayouts;
+    if (look == DotRows) text += kDotRows;
+    // Settings live on from an earlier start: a look without a module says so.
+    return text + (look == Module20x4 || look == RoundModule40x4 ? module->keys : "Module=\n");
 }
 
 static const char kRow1[] = "12:00:00 \x01 Mon 1 Jan";
@@ -77,8 +106,8 @@ bool PrepareFolder(const char *picture) {
     return ok;
 }
 
-bool StartDriver(const Driver &driver, const char *recordFile, bool dots) {
-    std::string text = Configuration(recordFile, dots);
+bool StartDriver(const Driver &driver, const char *recordFile, Look look) {
+    std::string text = Configuration(recordFile, look);
     FILE *file = fopen("displays" PATH_SEP "Tavlora.cfg", "wb");
     if (!file || fwrite(text.data(), 1, text.size(), file) != text.size() || fclose(file) != 0) {
         fprintf(stderr, "benchmarks: cannot write displays" PATH_SEP "Tavlora.cfg\n");

@@ -15,6 +15,10 @@
 //                                              GDI+'s encoder (win32_bench.cpp)
 //   DotRepaint: Repaint with every row a       ComposeFloor; and against
 //   dot-matrix row (unlit dots drawn too)      Repaint, the font look
+//   ModuleRepaint: Repaint of a 20 x 4 LCD     the same Repaint in font rows
+//   module (Module=20x4), every cell's dots    at the module's window size
+//   RoundModuleRepaint: of a 40 x 4 module     likewise
+//   with round dots of 4 pixels
 //
 // The code uses only the Win32 functions that platform/platform.h gives in
 // both builds.
@@ -32,11 +36,15 @@ namespace bench {
 const int kWidth = 640;
 const int kHeight = 240;
 
+// What the display shows: the sample file's rows in fonts or in dots, an
+// LCD module, or the font rows at a module's window size.
+enum Look { FontRows, DotRows, Module20x4, FontsAt20x4, RoundModule40x4, FontsAt40x4 };
+
 // The text of displays\Tavlora.cfg: the window at 640 x 240 at the top-left
-// of the desktop with the rows of the sample file; with a `recordFile`
-// (bench.bmp, bench.png), a capture to it at every refresh; with `dots`,
-// every row a dot-matrix row.
-std::string Configuration(const char *recordFile, bool dots = false);
+// of the desktop with the rows of the sample file (for a module, and the font
+// rows set against it, at the module's window size); with a `recordFile`
+// (bench.bmp, bench.png), a capture to it at every refresh.
+std::string Configuration(const char *recordFile, Look look = FontRows);
 
 // Four 20-character rows with custom character 1 in each; the first row
 // also in a second version, one character apart, for changed writes.
@@ -61,7 +69,7 @@ bool PrepareFolder(const char *picture);
 
 // Writes displays\Tavlora.cfg in the current folder (see Configuration)
 // and calls DISPLAYDLL_Init. False when the driver has no window.
-bool StartDriver(const Driver &driver, const char *recordFile, bool dots = false);
+bool StartDriver(const Driver &driver, const char *recordFile, Look look = FontRows);
 // Shows the four rows, custom character 1 defined.
 void ShowRows(const Driver &driver);
 // Puts kFullRow in every row, for unchanged writes.

@@ -32,8 +32,8 @@ const bench::Driver Driver = {DISPLAYDLL_Init, DISPLAYDLL_Write, DISPLAYDLL_SetP
                               DISPLAYDLL_CustomChar};
 bench::Floors Floors;
 
-void StartDriver(const char *recordFile, bool dots = false) {
-    if (!bench::StartDriver(Driver, recordFile, dots)) exit(1);
+void StartDriver(const char *recordFile, bench::Look look = bench::FontRows) {
+    if (!bench::StartDriver(Driver, recordFile, look)) exit(1);
 }
 
 // Empties the journal now and then, outside the timing.
@@ -72,8 +72,9 @@ void Repaint(benchmark::State &state) {
     }
 }
 
-void DotRepaint(benchmark::State &state) {
-    StartDriver(NULL, true);
+// The repaint of one look; the driver is left started with font rows.
+void RepaintOf(benchmark::State &state, bench::Look look) {
+    StartDriver(NULL, look);
     bench::ShowRows(Driver);
     int64_t count = 0;
     for (auto _ : state) {
@@ -82,6 +83,12 @@ void DotRepaint(benchmark::State &state) {
     }
     StartDriver(NULL);
 }
+
+void DotRepaint(benchmark::State &state) { RepaintOf(state, bench::DotRows); }
+void ModuleRepaint(benchmark::State &state) { RepaintOf(state, bench::Module20x4); }
+void FontsAt20x4Repaint(benchmark::State &state) { RepaintOf(state, bench::FontsAt20x4); }
+void RoundModuleRepaint(benchmark::State &state) { RepaintOf(state, bench::RoundModule40x4); }
+void FontsAt40x4Repaint(benchmark::State &state) { RepaintOf(state, bench::FontsAt40x4); }
 
 void RepaintFloor(benchmark::State &state) {
     int64_t count = 0;
@@ -158,11 +165,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
             if (driver > 0 && floor > 0)
                 printf("%-16s %12.2f %12.2f %8.2f\n", pair[0], driver, floor, driver / floor);
         }
-        // Dot-matrix rows against the same rows in fonts.
-        double dots = Median("DotRepaint"), fonts = Median("Repaint");
-        if (dots > 0 && fonts > 0)
-            printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", "dots vs fonts", dots, fonts,
-                   dots / fonts);
+        // Dot-matrix rows and modules against font rows of the same window size.
+        static const char *const kLooks[][3] = {
+            {"dots vs fonts", "DotRepaint", "Repaint"},
+            {"module 20x4", "ModuleRepaint", "FontsAt20x4Repaint"},
+            {"round 40x4", "RoundModuleRepaint", "FontsAt40x4Repaint"}};
+        for (const auto &pair : kLooks) {
+            double dots = Median(pair[1]), fonts = Median(pair[2]);
+            if (dots > 0 && fonts > 0)
+                printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", pair[0], dots, fonts,
+                       dots / fonts);
+        }
     }
 
   private:
@@ -180,6 +193,10 @@ BENCHMARK(UnchangedWrite)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(UnchangedWriteFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(Repaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(DotRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(ModuleRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(FontsAt20x4Repaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(RoundModuleRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(FontsAt40x4Repaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(RepaintFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(Capture)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(CaptureFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();

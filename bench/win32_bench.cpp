@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -125,17 +126,20 @@ void Settle() {
     }
 }
 
-// Dot-matrix rows against font rows, in alternating batches: each batch
-// starts the driver with its configuration and shows the rows first,
-// outside the timing. The driver is left started with font rows.
-Result MeasureDotsAgainstFonts(const bench::Driver &driver, int rounds) {
+// One look's repaint against another's (dot rows or a module against font
+// rows), in alternating batches: each batch starts the driver with its
+// configuration and shows the rows first, outside the timing. The driver is
+// left started with font rows.
+Result MeasureLooks(const bench::Driver &driver, int rounds, const char *name, bench::Look look,
+                    bench::Look against) {
     auto repaints = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
-    std::vector<double> times[2]; // font rows, dot rows
+    std::vector<double> times[2]; // against, look
     long long calls[2] = {0, 0};
     for (int round = 0; round < rounds; ++round)
         for (int turn = 0; turn < 2; ++turn) {
             int dots = (round + turn) % 2; // which goes first changes from round to round
-            if (!bench::StartDriver(driver, NULL, dots != 0)) return Result{"dots vs fonts", 0, 0, 0, 0, 0, 0};
+            if (!bench::StartDriver(driver, NULL, dots ? look : against))
+                return Result{name, 0, 0, 0, 0, 0, 0};
             bench::ShowRows(driver);
             Settle();
             if (calls[dots] == 0) calls[dots] = BatchSize(repaints);
@@ -143,7 +147,7 @@ Result MeasureDotsAgainstFonts(const bench::Driver &driver, int rounds) {
         }
     bench::StartDriver(driver, NULL);
     const std::vector<double> &d = times[1], &f = times[0];
-    Result r = {"dots vs fonts", Median(d), Median(f), *std::min_element(d.begin(), d.end()),
+    Result r = {name, Median(d), Median(f), *std::min_element(d.begin(), d.end()),
                 *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
                 *std::max_element(f.begin(), f.end())};
     printf("%-16s dots   %10.2f us (%.2f .. %.2f, %lld a batch)   fonts %10.2f us "
@@ -193,6 +197,8 @@ template <typename T> bool Resolve(HMODULE module, const char *name, T *proc) {
 int main(int argc, char **argv) {
     int rounds = argc > 1 ? atoi(argv[1]) : 25;
     if (rounds < 1) rounds = 25;
+    // "modules": only the LCD modules against font rows of their window size.
+    const bool modulesOnly = argc > 2 && strcmp(argv[2], "modules") == 0;
     QueryPerformanceFrequency(&Frequency);
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
 
@@ -223,31 +229,34 @@ int main(int argc, char **argv) {
            GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") ? "Wine" : "Windows",
            bench::kWidth, bench::kHeight, client.right, client.bottom, rounds);
 
-    std::vector<Result> results;
-    {
+    // The pairs against their floors (all but "modules"), then the looks
+    // against font rows of the same window size, measured in turns.
+    std::vector<Result> results, looks;
+    if (!modulesOnly) {
         bench::FillRowsForUnchangedWrites(driver);
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
         auto f = MakeCalls([&](long long) { bench::WriteFloor(floors); });
         results.push_back(MeasurePair("unchanged write", d, f, rounds));
-    }
-    {
+
         bench::ShowRows(driver);
         Settle();
-        auto d = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
-        auto f = MakeCalls([&](long long) { bench::ComposeFloor(floors); });
-        results.push_back(MeasurePair("repaint", d, f, rounds));
-    }
-    {
+        auto r = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
+        auto c = MakeCalls([&](long long) { bench::ComposeFloor(floors); });
+        results.push_back(MeasurePair("repaint", r, c, rounds));
+
         // The same repaint with every row in dots.
-        if (!bench::StartDriver(driver, NULL, true)) return 1;
+        if (!bench::StartDriver(driver, NULL, bench::DotRows)) return 1;
         bench::ShowRows(driver);
         Settle();
-        auto d = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
-        auto f = MakeCalls([&](long long) { bench::ComposeFloor(floors); });
-        results.push_back(MeasurePair("dot repaint", d, f, rounds));
+        results.push_back(MeasurePair("dot repaint", r, c, rounds));
+        looks.push_back(
+            MeasureLooks(driver, rounds, "dots vs fonts", bench::DotRows, bench::FontRows));
     }
-    Result dotsAgainstFonts = MeasureDotsAgainstFonts(driver, rounds);
-    {
+    looks.push_back(
+        MeasureLooks(driver, rounds, "module 20x4", bench::Module20x4, bench::FontsAt20x4));
+    looks.push_back(
+        MeasureLooks(driver, rounds, "round 40x4", bench::RoundModule40x4, bench::FontsAt40x4));
+    if (!modulesOnly) {
         if (!bench::StartDriver(driver, "bench.bmp")) return 1;
         bench::FillRowsForUnchangedWrites(driver);
         Settle();
@@ -255,13 +264,11 @@ int main(int argc, char **argv) {
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
         auto f = MakeCalls([&](long long) { bench::CaptureFloor(floors, "floor.bmp"); });
         results.push_back(MeasurePair("capture", d, f, rounds));
-    }
-    {
+
         if (!bench::StartDriver(driver, "bench.png")) return 1;
         bench::FillRowsForUnchangedWrites(driver);
-        auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
-        auto f = MakeCalls([&](long long) { bench::PngFloor(floors, "floor.png"); });
-        results.push_back(MeasurePair("PNG capture", d, f, rounds));
+        auto p = MakeCalls([&](long long) { bench::PngFloor(floors, "floor.png"); });
+        results.push_back(MeasurePair("PNG capture", d, p, rounds));
         Gdiplus::GdiplusStartupInput input;
         ULONG_PTR gdiplus = 0;
         if (Gdiplus::GdiplusStartup(&gdiplus, &input, NULL) != Gdiplus::Ok) {
@@ -282,17 +289,17 @@ int main(int argc, char **argv) {
     // results: 0 unchanged write, 1 repaint, 2 dot repaint, 3 capture, 4 PNG capture,
     // 5 PNG against GDI+.
     static const char *const kAlone[] = {"capture alone", "PNG alone", "PNG/GDI+ alone"};
-    for (int i = 3; i <= 5; ++i) {
+    for (int i = 3; i <= 5 && i < static_cast<int>(results.size()); ++i) {
         double driverAlone = results[i].driver - results[0].driver;
         double floorAlone = results[i].floor - results[0].floor;
         if (driverAlone > 0 && floorAlone > 0)
             printf("%-16s %12.2f %12.2f %8.2f\n", kAlone[i - 3], driverAlone, floorAlone,
                    driverAlone / floorAlone);
     }
-    // Dot-matrix rows against the same rows in fonts, measured in turns.
-    printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", dotsAgainstFonts.name,
-           dotsAgainstFonts.driver, dotsAgainstFonts.floor,
-           dotsAgainstFonts.driver / dotsAgainstFonts.floor);
+    // Dot-matrix rows and modules against font rows, measured in turns.
+    for (const Result &r : looks)
+        printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", r.name, r.driver, r.floor,
+               r.driver / r.floor);
     // The files of the same pixels.
     long driverPng = FileSize("bench.png"), floorPng = FileSize("floor.png"),
          gdiplusPng = FileSize("gdiplus.png");

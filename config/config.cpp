@@ -1,5 +1,6 @@
 #include "config.h"
 
+#include "config/module.h"
 #include "log/log.h"
 #include "platform/platform.h"
 
@@ -7,12 +8,17 @@
 #include <cstdio>
 #include <cstring>
 
-// Every setting is 0 or empty at a first start, but EndHostOnClose.
-const ScreenSettingsRecord ScreenDefaults = {0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1, 0};
+// Every setting is 0 or empty at a first start, but EndHostOnClose, the
+// picture and the module's sizes, and its colours (taken from the set).
+const ScreenSettingsRecord ScreenDefaults = {
+    0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1, 0, "images" PATH_SEP "Tavlora.jpg",
+    "", 3, 1, 4, 12, "yellow-green", "square",
+    {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}};
 ScreenSettingsRecord ScreenSettings = ScreenDefaults;
 int32_t DebugLevel;
 // Every field starts at zero except the gap between dots.
-const LineLayout RowDefaults = {0, 0, 0, "", 0, 0, {0, 0, 0}, {0, 0, 0}, 0, 0, 0, 0, 1, {0, 0, 0}};
+const LineLayout RowDefaults = {0, 0, 0, "", 0, 0, {0, 0, 0}, {0, 0, 0}, 0, 0, 0, 0, 1, {0, 0, 0},
+                                0, 0, 0, 0};
 LineLayout ConfiguredLayouts[4] = {RowDefaults, RowDefaults, RowDefaults, RowDefaults};
 LineLayout WorkingLayouts[4];
 
@@ -87,6 +93,19 @@ const ConfigKey ScreenKeys[] = {
     {"WatchConfig=", ConfigNumber, SCREEN_FIELD(WatchConfig), 0, NULL},
     {"EndHostOnClose=", ConfigNumber, SCREEN_FIELD(EndHostOnClose), 0, NULL},
     {"RecordOnChange=", ConfigNumber, SCREEN_FIELD(RecordOnChange), 0, NULL},
+    {"Picture=", ConfigText, SCREEN_FIELD(Picture), 0, NULL},
+    {"Module=", ConfigText, SCREEN_FIELD(Module), 0, NULL},
+    {"ModuleDotSize=", ConfigNumber, SCREEN_FIELD(ModuleDotSize), 0, NULL},
+    {"ModuleDotGap=", ConfigNumber, SCREEN_FIELD(ModuleDotGap), 0, NULL},
+    {"ModuleMargin=", ConfigNumber, SCREEN_FIELD(ModuleMargin), 0, NULL},
+    {"ModuleBezel=", ConfigNumber, SCREEN_FIELD(ModuleBezel), 0, NULL},
+    {"ModuleColors=", ConfigText, SCREEN_FIELD(ModuleColors), 0, NULL},
+    {"ModuleDotShape=", ConfigText, SCREEN_FIELD(ModuleDotShape), 0, NULL},
+    {"ModuleBackColor=", ConfigColour, SCREEN_FIELD(ModuleBackColor), 0, "Module Back Color"},
+    {"ModuleDotColor=", ConfigColour, SCREEN_FIELD(ModuleDotColor), 0, "Module Dot Color"},
+    {"ModuleDotOffColor=", ConfigColour, SCREEN_FIELD(ModuleDotOffColor), 0,
+     "Module Dot Off Color"},
+    {"ModuleBezelColor=", ConfigColour, SCREEN_FIELD(ModuleBezelColor), 0, "Module Bezel Color"},
 };
 const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
 
@@ -231,4 +250,5 @@ void LoadWorkingLayouts(int32_t *x, int32_t *y, int32_t *width, int32_t *height,
     *width = ScreenSettings.Width;
     *height = ScreenSettings.Height;
     memcpy(destination, ConfiguredLayouts, sizeof ConfiguredLayouts);
+    LayOutModule(width, height, destination); // a module: its own size and rows
 }

@@ -17,6 +17,19 @@ struct ScreenSettingsRecord {
     int32_t WatchConfig;    // non-zero: a saved configuration file applies at once
     int32_t EndHostOnClose; // non-zero (the default): closing the window ends the host
     int32_t RecordOnChange; // non-zero: a due capture only after a repaint
+    char Picture[256];      // the background picture's file; empty: none
+    // An LCD module the driver lays out and draws itself (config/module.h):
+    char Module[16];             // "CxR", columns x rows; empty: the rows as configured
+    int32_t ModuleDotSize;       // pixels a dot
+    int32_t ModuleDotGap;        // pixels between dots
+    int32_t ModuleMargin;        // dot pitches of glass around the characters
+    int32_t ModuleBezel;         // pixels of bezel around the glass
+    char ModuleColors[32];       // a colour set's name
+    char ModuleDotShape[16];     // "square" or "round"
+    int32_t ModuleBackColor[3];  // each: a negative part takes the set's colour
+    int32_t ModuleDotColor[3];
+    int32_t ModuleDotOffColor[3];
+    int32_t ModuleBezelColor[3];
 };
 
 struct LineLayout {
@@ -34,6 +47,14 @@ struct LineLayout {
     int32_t Dots;           // non-zero: a dot-matrix row, 5 x 8 dots a character
     int32_t DotGap;         // pixels between neighbouring dots (1 unless configured)
     int32_t DotOffColor[3]; // unlit dots; all zero: not drawn
+    // Set for the rows of an LCD module (working copy only): the dots lie on
+    // a grid of DotPitch pixels, a character 6 pitches across, and exactly
+    // Cells characters are drawn, spaces past the end of the text. 0: the
+    // FontWidth x FontHeight cell, as many characters as the text has.
+    int32_t DotPitch;
+    int32_t Cells;
+    int32_t RoundDots; // non-zero: module dots of 4 pixels and more are round
+    int32_t OnGlass;   // non-zero: nothing but glass of FontBkColor lies under the dots
 };
 
 extern const ScreenSettingsRecord ScreenDefaults; // before any file is read

@@ -2,6 +2,7 @@
 #include "host/script.h"
 
 #include "config/config.h"
+#include "config/module.h"
 #include "log/log.h"
 
 #include <cerrno>
@@ -222,7 +223,16 @@ std::string Describe(const char *text, ConfigLineKind kind, ConfigLineStatus sta
     if (status == ConfigApplied || status == ConfigPartColour) {
         Reading reading = Probe(line);
         if (reading.field < 0) return "read, nothing set" + quoted; // not met: every key stores
-        if (status == ConfigApplied) return Setting(state, reading.field);
+        const Field &f = Fields()[reading.field];
+        const char *unusable =
+            f.member->kind == ConfigText
+                ? ModuleValueProblem(f.member->name, reinterpret_cast<const char *>(&state) + f.offset)
+                : NULL;
+        if (status == ConfigApplied && !unusable) return Setting(state, reading.field);
+        if (status == ConfigApplied) {
+            *problem = true;
+            return "unusable value, " + Setting(state, reading.field) + ", " + unusable;
+        }
         *problem = true;
         return "partial colour, " + Setting(state, reading.field) + " (" +
                std::to_string(reading.parts) + " of 3 numbers read)" + quoted;
@@ -280,6 +290,13 @@ void ReportSettings(std::string *report) {
             *report += first + 6 < RowKeyCount ? ",\n" : "\n";
         }
     }
+    ModuleLayout module;
+    if (!ResolveModule(&module)) return;
+    char text[256];
+    DescribeModuleGeometry(module, text, sizeof text);
+    *report += std::string("module: ") + text + "\n";
+    DescribeModuleColours(module, text, sizeof text);
+    *report += std::string("module colours: ") + text + "\n";
 }
 
 } // namespace

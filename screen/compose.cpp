@@ -2,6 +2,7 @@
 
 #include "config/config.h"
 #include "log/log.h"
+#include "screen/panel.h"
 #include "screen/picture.h"
 #include "driver/display_memory.h"
 #include "screen/rows.h"
@@ -80,7 +81,9 @@ bool ComposeDisplay(HWND window, ComposedImage *image) {
     RECT windowRect;
     memset(&windowRect, 0, sizeof windowRect);
     GetWindowRect(window, &windowRect);
-    if (ScreenPicture.picture)
+    if (DrawModulePanel(surface))
+        ; // a module: its glass and bezel instead of the picture
+    else if (ScreenPicture.picture)
         Render(surface, &ScreenPicture.picture, &windowRect, 0, 0, ScreenPicture.width,
                ScreenPicture.height);
     else

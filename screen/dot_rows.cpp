@@ -9,6 +9,13 @@
 // too large for the mask buffer goes in spans of cells; a cell too large
 // for it, or a transfer the system refuses, is drawn as one region of the
 // dots' rectangles instead, and failing that dot by dot.
+//
+// The rows of an LCD module (config/module.h) lie on a grid of their own:
+// dots a pitch apart, a character 6 pitches across, every cell of the row
+// drawn, and round dots when the module asks for them. Round dots are
+// stamped into the mask; the region fallback draws them square. On plain
+// glass a module row takes two transfers instead of four: every dot unlit
+// with the glass between them, then the lit ones turned to their colour.
 #include "config/config.h"
 #include "driver/display_memory.h"
 #include "log/log.h"
@@ -40,16 +47,48 @@ unsigned char MaskBits[kMaskBytes];
 // Where a row's dots lie: the cell advance, the dot grid's offsets inside
 // a cell and the dot size. Geometry is 32-bit with truncating division, as
 // for custom characters; sums are taken in 64 bits and kept in range.
+// A round dot leaves out `inset[y]` pixels at each end of its pixel row y.
+const int kMaxRoundDot = 64;
+
 struct DotGrid {
     int64_t x, y, width;
     int32_t left[5], top[8];
     int32_t dotWidth, dotHeight;
+    bool round;
+    int32_t inset[kMaxRoundDot];
 };
+
+// A module's grid: dots `pitch` apart from the cell's corner, 6 pitches a cell.
+void ModuleGrid(const LineLayout &layout, DotGrid *grid) {
+    const int32_t pitch = layout.DotPitch;
+    grid->width = 6 * static_cast<int64_t>(pitch);
+    for (int c = 0; c < 5; ++c) grid->left[c] = c * pitch;
+    for (int r = 0; r < 8; ++r) grid->top[r] = r * pitch;
+    const int32_t size = pitch - (layout.DotGap > 0 ? layout.DotGap : 0);
+    grid->dotWidth = grid->dotHeight = size < 1 ? 1 : size;
+    const int32_t d = grid->dotWidth;
+    grid->round = layout.RoundDots != 0 && d >= 4 && d <= kMaxRoundDot;
+    // The pixels whose centres lie inside the circle the dot's square holds:
+    // (2x + 1 - d)^2 + (2y + 1 - d)^2 <= d^2.
+    for (int32_t y = 0; grid->round && y < d; ++y) {
+        int32_t x = 0;
+        while (x < d / 2 &&
+               (2 * x + 1 - d) * (2 * x + 1 - d) + (2 * y + 1 - d) * (2 * y + 1 - d) > d * d)
+            ++x;
+        grid->inset[y] = x;
+    }
+}
 
 DotGrid GridOf(const LineLayout &layout) {
     DotGrid grid;
+    grid.round = false;
+    grid.x = layout.X, grid.y = layout.Y;
+    if (layout.DotPitch > 0) {
+        ModuleGrid(layout, &grid);
+        return grid;
+    }
     const int32_t w = layout.FontWidth, h = layout.FontHeight;
-    grid.x = layout.X, grid.y = layout.Y, grid.width = w;
+    grid.width = w;
     for (int c = 0; c < 5; ++c) grid.left[c] = ClampCoordinate(static_cast<int64_t>(c + 1) * w) / 8;
     for (int r = 0; r < 8; ++r)
         grid.top[r] = h / 10 + ClampCoordinate(static_cast<int64_t>(r) * h) / 10;
@@ -119,26 +158,34 @@ int CellsPerMask(const DotGrid &grid, int first, int length) {
     return count;
 }
 
-// Puts the lit (or unlit) dots of cells first to first + count - 1 on the
-// surface through the mask. False when the system refused a transfer.
-bool MaskDots(HDC surface, const DotGrid &grid, const unsigned char *text, int first, int count,
-              bool lit, COLORREF colour) {
+enum DotKind { UnlitDots, LitDots, AllDots };
+
+// Sets the mask of the chosen dots of cells first to first + count - 1.
+MaskArea BuildMask(const DotGrid &grid, const unsigned char *text, int first, int count,
+                   DotKind kind) {
     const MaskArea a = AreaOf(grid, first, count);
     memset(MaskBits, 0, a.stride * static_cast<size_t>(a.height));
     for (int i = first; i < first + count; ++i) {
         for (int r = 0; r < 8; ++r)
             for (int c = 0; c < 5; ++c) {
-                if (IsLit(text, i, r, c) != lit) continue;
+                if (kind != AllDots && IsLit(text, i, r, c) != (kind == LitDots)) continue;
                 // The dot's place in the mask.
                 const int64_t left = grid.width * (i - first) + grid.left[c] - grid.left[0];
                 const int64_t top = grid.top[r] - grid.top[0];
                 for (int64_t y = top; y < top + grid.dotHeight; ++y) {
                     unsigned char *row = MaskBits + a.stride * static_cast<size_t>(y);
-                    for (int64_t x = left; x < left + grid.dotWidth; ++x)
+                    const int32_t inset = grid.round ? grid.inset[y - top] : 0;
+                    for (int64_t x = left + inset; x < left + grid.dotWidth - inset; ++x)
                         row[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
                 }
             }
     }
+    return a;
+}
+
+// Puts the mask on the surface at its area, clear bits as `clear` and set
+// ones as `set`, combined with the surface by `rop`. False when refused.
+bool Transfer(HDC surface, const MaskArea &a, COLORREF clear, COLORREF set, DWORD rop) {
     memset(&Mask, 0, sizeof Mask);
     Mask.header.biSize = sizeof Mask.header;
     Mask.header.biWidth = static_cast<LONG>(a.width);
@@ -148,16 +195,41 @@ bool MaskDots(HDC surface, const DotGrid &grid, const unsigned char *text, int f
     Mask.header.biCompression = BI_RGB;
     const LONG x = static_cast<LONG>(a.left), y = static_cast<LONG>(a.top);
     const LONG w = static_cast<LONG>(a.width), h = static_cast<LONG>(a.height);
-    const BITMAPINFO *info = reinterpret_cast<const BITMAPINFO *>(&Mask);
-    // Dots black, the rest kept; then the dots in their colour.
-    Mask.colours[0] = Quad(RGB(255, 255, 255));
-    Mask.colours[1] = Quad(RGB(0, 0, 0));
-    if (!StretchDIBits(surface, x, y, w, h, 0, 0, w, h, MaskBits, info, DIB_RGB_COLORS, SRCAND))
+    Mask.colours[0] = Quad(clear);
+    Mask.colours[1] = Quad(set);
+    return StretchDIBits(surface, x, y, w, h, 0, 0, w, h, MaskBits,
+                         reinterpret_cast<const BITMAPINFO *>(&Mask), DIB_RGB_COLORS, rop) != 0;
+}
+
+// Puts the lit (or unlit) dots of cells first to first + count - 1 on the
+// surface through the mask: the dots black, the rest kept; then the dots in
+// their colour. False when the system refused a transfer.
+bool MaskDots(HDC surface, const DotGrid &grid, const unsigned char *text, int first, int count,
+              bool lit, COLORREF colour) {
+    const MaskArea a = BuildMask(grid, text, first, count, lit ? LitDots : UnlitDots);
+    return Transfer(surface, a, RGB(255, 255, 255), RGB(0, 0, 0), SRCAND) &&
+           Transfer(surface, a, RGB(0, 0, 0), colour, SRCPAINT);
+}
+
+// A module's cells on plain glass: every dot unlit and the glass between
+// them in one copy, then the cells from the first to the last with a lit
+// dot turned from the unlit colour to the lit one (exclusive or with both).
+// False when the system refused a transfer.
+bool GlassDots(HDC surface, const DotGrid &grid, const unsigned char *text, int first, int count,
+               COLORREF glass, COLORREF unlit, COLORREF lit) {
+    if (!Transfer(surface, BuildMask(grid, text, first, count, AllDots), glass, unlit, SRCCOPY))
         return false;
-    Mask.colours[0] = Quad(RGB(0, 0, 0));
-    Mask.colours[1] = Quad(colour);
-    return StretchDIBits(surface, x, y, w, h, 0, 0, w, h, MaskBits, info, DIB_RGB_COLORS,
-                         SRCPAINT) != 0;
+    int from = first + count, to = first - 1;
+    for (int i = first; i < first + count; ++i)
+        for (int r = 0; r < 8; ++r)
+            if ((PatternOf(text[i])[r] & 0x1F) != 0) {
+                from = i < from ? i : from;
+                to = i;
+                break;
+            }
+    if (from > to) return true;
+    return Transfer(surface, BuildMask(grid, text, from, to - from + 1, LitDots), RGB(0, 0, 0),
+                    unlit ^ lit, SRCINVERT);
 }
 
 // ---- a span of cells as one region ----------------------------------------
@@ -213,6 +285,26 @@ void RegionDots(HDC surface, const DotGrid &grid, const unsigned char *text, int
     DeleteObject(brush);
 }
 
+// Paints a module row's dots on its glass; a span the system refused goes
+// as regions, on the glass the panel drew.
+void PaintGlassDots(HDC surface, const DotGrid &grid, const unsigned char *text, int length,
+                    COLORREF glass, COLORREF unlit, COLORREF lit) {
+    for (int first = 0; first < length;) {
+        int count = CellsPerMask(grid, first, length);
+        if (count > 0 && GlassDots(surface, grid, text, first, count, glass, unlit, lit)) {
+            first += count;
+            continue;
+        }
+        if (count == 0)
+            count = 1; // a cell too large for the mask
+        else
+            LogLastError("Error from StretchDIBits");
+        RegionDots(surface, grid, text, first, count, false, unlit);
+        RegionDots(surface, grid, text, first, count, true, lit);
+        first += count;
+    }
+}
+
 // Paints one colour's dots of the whole row.
 void PaintDots(HDC surface, const DotGrid &grid, const unsigned char *text, int length, bool lit,
                COLORREF colour) {
@@ -236,10 +328,26 @@ void PaintDots(HDC surface, const DotGrid &grid, const unsigned char *text, int 
 void DrawDotRow(int row, HDC surface) {
     LineLayout &layout = WorkingLayouts[row];
     const unsigned char *text = TextRows[row];
-    const int length = static_cast<int>(strnlen(reinterpret_cast<const char *>(text), kColumns));
+    int length = static_cast<int>(strnlen(reinterpret_cast<const char *>(text), kColumns));
+    static unsigned char cells[kColumns + 1];
+    if (layout.DotPitch > 0) {
+        // A module shows its cells whatever the text: spaces past its end,
+        // nothing past the module's last column.
+        const int count = layout.Cells < 0 ? 0 : layout.Cells > kColumns ? kColumns : layout.Cells;
+        memset(cells, ' ', sizeof cells);
+        memcpy(cells, text, static_cast<size_t>(length < count ? length : count));
+        text = cells;
+        length = count;
+    }
     if (length == 0) return;
     const DotGrid grid = GridOf(layout);
     const int64_t end = grid.x + grid.width * length;
+    if (layout.OnGlass) {
+        PaintGlassDots(surface, grid, text, length, RowColour(layout.FontBkColor),
+                       RowColour(layout.DotOffColor), RowColour(layout.FontColor));
+        layout.X = ClampCoordinate(end);
+        return;
+    }
 
     if (IsSet(layout.FontBkColor)) {
         // The cells' background, as the opaque text background of the font look.

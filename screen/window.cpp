@@ -1,6 +1,7 @@
 #include "window.h"
 
 #include "config/config.h"
+#include "config/module.h"
 #include "log/log.h"
 #include "screen/picture.h"
 #include "screen/refresh.h"
@@ -12,8 +13,7 @@ HWND DisplayWindow;
 int32_t WindowCreated;
 
 static const char kClassName[] = "Tavlora";
-// WS_POPUP | WS_CAPTION | WS_SYSMENU: thin border, empty title bar, close button.
-static const DWORD kWindowStyle = 0x80C80000;
+static const DWORD kWindowStyle = kDisplayWindowStyle;
 
 static HINSTANCE Instance;
 static WNDCLASSEXA WindowClass;
@@ -54,8 +54,8 @@ int create_screen() {
         static LineLayout scratch[4];
         LoadWorkingLayouts(&x, &y, &width, &height, scratch);
 
-        if (!ScreenPicture.picture) {
-            LoadPicture("images" PATH_SEP "Tavlora.jpg", &ScreenPicture.picture,
+        if (!ScreenPicture.picture && BackgroundPicturePath()[0] != 0) {
+            LoadPicture(BackgroundPicturePath(), &ScreenPicture.picture,
                         &ScreenPicture.width, &ScreenPicture.height);
             if (!ScreenPicture.picture) WriteLog("Lost the Picture 1", "So cant display it");
         }
@@ -78,8 +78,11 @@ int create_screen() {
 void ApplyWindowSettings() {
     if (!DisplayWindow) return;
     const ScreenSettingsRecord &s = ScreenSettings;
-    if (!SetWindowPos(DisplayWindow, s.StayOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, s.X, s.Y,
-                      s.Width, s.Height, SWP_NOACTIVATE))
+    int32_t x, y, width, height; // a module's size is its own
+    static LineLayout scratch[4];
+    LoadWorkingLayouts(&x, &y, &width, &height, scratch);
+    if (!SetWindowPos(DisplayWindow, s.StayOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, x, y,
+                      width, height, SWP_NOACTIVATE))
         LogLastError("Error from SetWindowPos");
     bool shown = IsWindowVisible(DisplayWindow) != 0;
     if (s.DontShowWindow != 0 && shown) ShowWindow(DisplayWindow, SW_HIDE);

@@ -5,6 +5,9 @@
 
 #include <stdint.h>
 
+// WS_POPUP | WS_CAPTION | WS_SYSMENU: thin border, empty title bar, close button.
+const DWORD kDisplayWindowStyle = 0x80C80000;
+
 extern HWND DisplayWindow;    // null until a creation succeeds
 extern int32_t WindowCreated; // 1 from the first successful creation on
 

@@ -842,6 +842,29 @@ BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
     return TRUE;
 }
 
+// The window rectangle around a client rectangle: the same frame a window
+// of this style gets (sim::set_frame). Menus and extended styles add none.
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
+    char area[80] = "(null)";
+    if (rect)
+        snprintf(area, sizeof area, "{%d, %d, %d, %d}", rect->left, rect->top, rect->right,
+                 rect->bottom);
+    if (enter("AdjustWindowRectEx", "%s, 0x%lx, %d, 0x%lx", area,
+              static_cast<unsigned long>(style), menu, static_cast<unsigned long>(exStyle)))
+        return FALSE;
+    if (!rect) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    int border, caption;
+    sim::frameOf(style, &border, &caption);
+    rect->left -= border;
+    rect->top -= border + caption;
+    rect->right += border;
+    rect->bottom += border;
+    return TRUE;
+}
+
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
     if (enter("GetClientRect", "%p", static_cast<void *>(window))) return FALSE;
     sim::Window *w = findWindow(window);

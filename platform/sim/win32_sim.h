@@ -255,6 +255,7 @@ typedef struct WNDCLASSEXA {
 #define SRCCOPY 0x00CC0020u
 #define SRCPAINT 0x00EE0086u
 #define SRCAND 0x008800C6u
+#define SRCINVERT 0x00660046u
 #define OPAQUE 2
 #define TRANSPARENT 1
 #define ETO_OPAQUE 0x0002
@@ -459,6 +460,7 @@ BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height,
                          UINT flags);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
 LONG WINAPI GetWindowLongA(HWND window, int index);
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
 int WINAPI GetSystemMetrics(int index);

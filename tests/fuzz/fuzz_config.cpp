@@ -10,16 +10,19 @@
 //     checks each line it hears of against the input (numbering, length,
 //     kind, the cut flag, and the status step 1 saw for an uncut line), and
 //     requires the same settings as step 2: a second reading changes nothing;
-//  4. uses the settings as a repaint does: loads the working layouts and
-//     draws the four rows (text runs and custom characters) on a small
-//     bitmap, then requires that nothing is left behind.
+//  4. uses the settings as a repaint does: loads the working layouts (an
+//     LCD module's own size and rows when Module= names one), draws a
+//     module's panel and the four rows (text runs and custom characters) on
+//     a small bitmap, then requires that nothing is left behind.
 // The simulation is reset at every run, so nothing of a run's drawing stays.
 #include "fuzz_support.h"
 
 #include "config/config.h"
+#include "config/module.h"
 #include "driver/display_memory.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_control.h"
+#include "screen/panel.h"
 #include "screen/rows.h"
 
 #include <cstring>
@@ -134,11 +137,21 @@ bool SameSettings(const Settings &a, const Settings &b) {
 void DrawRows() {
     int32_t x, y, width, height;
     LoadWorkingLayouts(&x, &y, &width, &height, WorkingLayouts);
+    ModuleLayout module;
+    const bool isModule = ResolveModule(&module);
     fuzz::Require(x == ScreenSettings.X && y == ScreenSettings.Y &&
-                      width == ScreenSettings.Width && height == ScreenSettings.Height,
-                  "the window rectangle is the configured one");
-    fuzz::Require(memcmp(WorkingLayouts, ConfiguredLayouts, sizeof WorkingLayouts) == 0,
-                  "the working layouts are the configured ones");
+                      width == (isModule ? module.windowWidth : ScreenSettings.Width) &&
+                      height == (isModule ? module.windowHeight : ScreenSettings.Height),
+                  "the window rectangle is the configured one, or the module's");
+    if (isModule) {
+        for (int r = 0; r < kRows; ++r)
+            fuzz::Require(WorkingLayouts[r].Cells == (r < module.rows ? module.columns : 0) &&
+                              WorkingLayouts[r].DotPitch == module.pitch,
+                          "a module's rows are its own");
+    } else {
+        fuzz::Require(memcmp(WorkingLayouts, ConfiguredLayouts, sizeof WorkingLayouts) == 0,
+                      "the working layouts are the configured ones");
+    }
 
     static const char *const kRowTexts[kRows] = {
         "Tavlora Starting",
@@ -155,6 +168,7 @@ void DrawRows() {
     HDC surface = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, 64, 32);
     HGDIOBJ kept = SelectObject(surface, bitmap);
+    DrawModulePanel(surface);
     for (int r = 0; r < kRows; ++r) DrawRow(r, surface);
     SelectObject(surface, kept);
     DeleteObject(bitmap);

@@ -173,4 +173,27 @@ TEST_F(DisplayWindow, DotRowsShowTextAndCustomCharactersOnOneGrid) {
     EXPECT_NE(c.At(34 + 17, 43 + 21), lit);
 }
 
+TEST_F(DisplayWindow, AModuleHasItsComputedClientSizeAndItsColoursInTheRecording) {
+    // 20 x 2, dots of 3 and a gap of 1, margin 4, bezel 12: the first dot at
+    // (28, 28); 2 x 28 + (6 x 20 - 2) x 4 + 3 across, 2 x 28 + (9 x 2 - 2) x 4 + 3 down.
+    WriteConfig("Module=20x2\nWidth=100\nHeight=50\nRecord=1\nRecordInterval=0\n"
+                "RecordFile=cap.bmp\n");
+    HostRun run = RunHost("\"init 0 0\" \"goto 1 1\" \"write A\" \"pause 100\" \"goto 1 1\" "
+                          "\"write A\" window");
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    WindowLine w = ParseWindow(run.output);
+    EXPECT_EQ(w.clientWidth, 531) << run.output;
+    EXPECT_EQ(w.clientHeight, 123) << run.output;
+    CaptureFile c = ReadCapture(ReadFile("cap.bmp"));
+    ASSERT_TRUE(c.valid) << run.output;
+    EXPECT_EQ(c.width, 531);
+    EXPECT_EQ(c.height, 123);
+    // Yellow-green: "A"'s top dot row .###. lit, its first dot unlit.
+    EXPECT_EQ(c.At(37, 29), RGB(28, 40, 8)) << std::hex << c.At(37, 29);
+    EXPECT_EQ(c.At(29, 29), RGB(150, 180, 34)) << std::hex << c.At(29, 29);
+    EXPECT_EQ(c.At(31, 31), RGB(166, 196, 40)) << "the glass between dots";
+    EXPECT_EQ(c.At(0, 0), RGB(24, 26, 22)) << "the bezel";
+    EXPECT_EQ(c.At(530, 122), RGB(24, 26, 22)) << "the bezel";
+}
+
 } // namespace
