@@ -117,8 +117,9 @@ static void KeepOnScreen(HWND window) {
         return;
     }
     char detail[96];
-    snprintf(detail, sizeof detail, "off the screen at %d, %d: moved to %d, %d", rect.left,
-             rect.top, moved.left, moved.top);
+    snprintf(detail, sizeof detail, "off the screen at %ld, %ld: moved to %ld, %ld",
+             static_cast<long>(rect.left), static_cast<long>(rect.top),
+             static_cast<long>(moved.left), static_cast<long>(moved.top));
     WriteLog("Window", detail);
 }
 
