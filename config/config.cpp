@@ -3,17 +3,20 @@
 #include "config/module.h"
 #include "log/log.h"
 #include "platform/platform.h"
+#include "screen/scale.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
 // Every setting is 0 or empty at a first start, but EndHostOnClose, the
-// picture and the module's sizes, and its colours (taken from the set).
+// picture and the module's sizes, its colours (taken from the set), and the
+// zoom (100 percent).
 const ScreenSettingsRecord ScreenDefaults = {
     0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1, 0, "images" PATH_SEP "Tavlora.jpg",
     "", 3, 1, 4, 12, "yellow-green", "square",
-    {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}};
+    {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1},
+    100, 0, 0, 0, 0};
 ScreenSettingsRecord ScreenSettings = ScreenDefaults;
 int32_t DebugLevel;
 // Every field starts at zero except the gap between dots.
@@ -106,6 +109,11 @@ const ConfigKey ScreenKeys[] = {
     {"ModuleDotOffColor=", ConfigColour, SCREEN_FIELD(ModuleDotOffColor), 0,
      "Module Dot Off Color"},
     {"ModuleBezelColor=", ConfigColour, SCREEN_FIELD(ModuleBezelColor), 0, "Module Bezel Color"},
+    {"Zoom=", ConfigNumber, SCREEN_FIELD(Zoom), 0, NULL},
+    {"Resizable=", ConfigNumber, SCREEN_FIELD(Resizable), 0, NULL},
+    {"FollowDpi=", ConfigNumber, SCREEN_FIELD(FollowDpi), 0, NULL},
+    {"RememberPlace=", ConfigNumber, SCREEN_FIELD(RememberPlace), 0, NULL},
+    {"KeepOnScreen=", ConfigNumber, SCREEN_FIELD(KeepOnScreen), 0, NULL},
 };
 const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
 
@@ -250,5 +258,6 @@ void LoadWorkingLayouts(int32_t *x, int32_t *y, int32_t *width, int32_t *height,
     *width = ScreenSettings.Width;
     *height = ScreenSettings.Height;
     memcpy(destination, ConfiguredLayouts, sizeof ConfiguredLayouts);
-    LayOutModule(width, height, destination); // a module: its own size and rows
+    bool module = LayOutModule(width, height, destination); // a module: its own size and rows
+    ScaleWorkingLayouts(width, height, destination, module);
 }

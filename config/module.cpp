@@ -2,6 +2,7 @@
 
 #include "log/log.h"
 #include "platform/platform.h"
+#include "screen/scale.h"
 #include "screen/window.h"
 
 #include <cstdio>
@@ -74,11 +75,13 @@ bool ResolveModule(ModuleLayout *m) {
     const ScreenSettingsRecord &s = ScreenSettings;
     memset(m, 0, sizeof *m);
     if (!ReadModuleSize(s.Module, &m->columns, &m->rows)) return false;
-    m->dotSize = Clamp(s.ModuleDotSize, 1, kMaxDotSize);
-    m->dotGap = Clamp(s.ModuleDotGap, 0, kMaxDotGap);
+    // Whole pixels at the display's scale: every dot the same size.
+    m->dotSize = ScaleLength(Clamp(s.ModuleDotSize, 1, kMaxDotSize));
+    if (m->dotSize < 1) m->dotSize = 1;
+    m->dotGap = ScaleLength(Clamp(s.ModuleDotGap, 0, kMaxDotGap));
     m->pitch = m->dotSize + m->dotGap;
     m->margin = Clamp(s.ModuleMargin, 0, kMaxMargin);
-    m->bezel = Clamp(s.ModuleBezel, 0, kMaxBezel);
+    m->bezel = ScaleLength(Clamp(s.ModuleBezel, 0, kMaxBezel));
     m->left = m->top = m->bezel + m->margin * m->pitch;
     // The last character's last dot ends a blank column (and row) and a gap
     // short of its cell; the margin follows from there.
@@ -113,7 +116,7 @@ static void LogChange(char *last, size_t size, const char *event, const char *te
     if (text[0]) WriteLog(event, text);
 }
 
-void LayOutModule(int32_t *width, int32_t *height, LineLayout rows[4]) {
+bool LayOutModule(int32_t *width, int32_t *height, LineLayout rows[4]) {
     static char loggedSize[96], loggedGeometry[256], loggedColours[256];
     ModuleLayout m;
     if (!ResolveModule(&m)) {
@@ -123,7 +126,7 @@ void LayOutModule(int32_t *width, int32_t *height, LineLayout rows[4]) {
                      ScreenSettings.Module);
         LogChange(loggedSize, sizeof loggedSize, "Module", text);
         loggedGeometry[0] = loggedColours[0] = 0;
-        return;
+        return false;
     }
     loggedSize[0] = 0;
     char text[256];
@@ -153,6 +156,7 @@ void LayOutModule(int32_t *width, int32_t *height, LineLayout rows[4]) {
         memcpy(row.FontBkColor, m.back, sizeof row.FontBkColor);
         if (!row.OnGlass) memset(row.FontBkColor, 0, sizeof row.FontBkColor);
     }
+    return true;
 }
 
 const char *BackgroundPicturePath() {

@@ -38,14 +38,15 @@ struct ModuleLayout {
 // it is not that or out of range.
 bool ReadModuleSize(const char *text, int32_t *columns, int32_t *rows);
 
-// The module the settings describe; false when Module= is empty or
+// The module the settings describe, its lengths at the display's scale
+// (screen/scale.h); false when Module= is empty or
 // unreadable (then the rows are drawn as configured).
 bool ResolveModule(ModuleLayout *module);
 
 // For the layout of every refresh: with a module, the window's outer size
 // and the four rows of the module (row R+1 and on draw nothing); without
-// one, nothing changes. A new or changed module is logged once.
-void LayOutModule(int32_t *width, int32_t *height, LineLayout rows[4]);
+// one, nothing changes (false). A new or changed module is logged once.
+bool LayOutModule(int32_t *width, int32_t *height, LineLayout rows[4]);
 
 // The background picture's file: Picture=, but in module mode only a
 // picture named apart from the default one. Empty: none.

@@ -95,3 +95,20 @@ bool ConfigFileSaved() {
     WriteLog("Configuration", "read again");
     return true;
 }
+
+bool ConfigEditedSinceRead() {
+    if (!Watching) return false;
+    char path[256];
+    WIN32_FILE_ATTRIBUTE_DATA current;
+    if (!ConfigFilePath(path, sizeof path)) return false;
+    LookAt(path, &current);
+    return ChangeSeen || !SameVersion(current, Seen);
+}
+
+void NoteConfigAsRead() {
+    if (!Watching) return;
+    char path[256];
+    if (!ConfigFilePath(path, sizeof path)) return;
+    LookAt(path, &Seen);
+    ChangeSeen = false;
+}

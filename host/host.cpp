@@ -151,6 +151,29 @@ void Run(Driver &d, const ScriptCommand &c, unsigned char okByte) {
         HWND window = FindWindowA("Tavlora", NULL);
         ShowWindow(window, SW_MINIMIZE);
         Say("minimize iconic=%d\n", window && IsIconic(window) ? 1 : 0);
+    } else if (v == "move") {
+        // As a user's drag ends: the window moved, then the end of the move
+        // posted for the driver's next call.
+        HWND window = FindWindowA("Tavlora", NULL);
+        bool moved = window && SetWindowPos(window, NULL, static_cast<int>(n[0]),
+                                            static_cast<int>(n[1]), 0, 0,
+                                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Say("move moved=%d", moved ? 1 : 0);
+        Say(" posted=%d\n", window && PostMessageA(window, WM_EXITSIZEMOVE, 0, 0) ? 1 : 0);
+    } else if (v == "dpi") {
+        // As the system tells a window dragged onto a monitor of N DPI: its
+        // size scaled from the current DPI (96 here), its corner kept.
+        HWND window = FindWindowA("Tavlora", NULL);
+        RECT rect = {0, 0, 0, 0};
+        if (window) GetWindowRect(window, &rect);
+        RECT suggested = {rect.left, rect.top,
+                          rect.left + MulDiv(rect.right - rect.left, static_cast<int>(n[0]), 96),
+                          rect.top + MulDiv(rect.bottom - rect.top, static_cast<int>(n[0]), 96)};
+        WPARAM dpi = static_cast<WPARAM>(n[0] | (n[0] << 16));
+        Say("dpi sent=%d\n",
+            window ? static_cast<int>(SendMessageA(window, WM_DPICHANGED, dpi,
+                                                   reinterpret_cast<LPARAM>(&suggested)) == 0)
+                   : 0);
     } else if (v == "reload") {
         // Unloads the driver and loads it again, as hosts that switch
         // drivers do.
@@ -186,6 +209,7 @@ int Usage() {
             "  write TEXT, goto COLUMN ROW, char N B0..B7, index N, name, usage, defaults,\n"
             "  pause MS, done, initnull X Y, writenull, charnull N, copy FROM TO,\n"
             "  window, close, minimize, reload (unload the driver and load it again),\n"
+            "  move X Y (and the end of a move), dpi N (a change of monitor DPI),\n"
             "  postquit N, checkquit.\n"
             "  --check reads a configuration file as the driver does and reports each\n"
             "  line; exit status 0: all read, 1: lines ignored or partly read, 2: unreadable.\n");

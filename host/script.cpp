@@ -130,9 +130,9 @@ bool ParseScriptLine(const std::string &raw, ScriptCommand *command, std::string
         command->text = from + " " + to;
         return true;
     }
-    if (v == "goto" || v == "initnull") return ReadNumbers(in, 2, command, error);
+    if (v == "goto" || v == "initnull" || v == "move") return ReadNumbers(in, 2, command, error);
     if (v == "char") return ReadNumbers(in, 9, command, error);
-    if (v == "index" || v == "pause" || v == "charnull" || v == "postquit")
+    if (v == "index" || v == "pause" || v == "charnull" || v == "postquit" || v == "dpi")
         return ReadNumbers(in, 1, command, error);
     if (v == "name" || v == "usage" || v == "defaults" || v == "done" || v == "writenull" ||
         v == "window" || v == "close" || v == "checkquit" || v == "minimize" || v == "reload")

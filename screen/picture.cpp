@@ -1,6 +1,7 @@
 #include "picture.h"
 
 #include "log/log.h"
+#include "screen/scale.h"
 
 ScreenPictureRecord ScreenPicture;
 
@@ -91,9 +92,10 @@ void Render(HDC target, IPicture **picture, const RECT *bounds, int x, int y, LO
             LONG height) {
     RECT copy = *bounds;
     if (!target) WriteLog("Render", "mhdc is NULL");
-    // Every context reports the screen's resolution, memory contexts too.
-    int cx = MulDiv(width, GetDeviceCaps(target, LOGPIXELSX), kHimetricPerInch);
-    int cy = MulDiv(height, GetDeviceCaps(target, LOGPIXELSY), kHimetricPerInch);
+    // Every context reports the screen's resolution, memory contexts too;
+    // the display's zoom and DPI scale the picture with everything else.
+    int cx = MulDiv(width, PictureDotsPerInch(target, LOGPIXELSX), kHimetricPerInch * 100);
+    int cy = MulDiv(height, PictureDotsPerInch(target, LOGPIXELSY), kHimetricPerInch * 100);
     // The HIMETRIC origin is the picture's bottom-left corner: start the
     // source at its height and go down by its height to draw it upright.
     (*picture)->Render(target, x, y, cx, cy, 0, height, width, -height, &copy);

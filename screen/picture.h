@@ -20,6 +20,6 @@ void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *he
 void ReleasePicture();
 
 // Draws the picture with its top-left corner at (x, y) of the target, at its
-// natural size for the screen's resolution.
+// natural size for the screen's resolution, times the display's zoom.
 void Render(HDC target, IPicture **picture, const RECT *bounds, int x, int y, LONG width,
             LONG height);

@@ -6,6 +6,7 @@
 #include "log/log.h"
 #include "record/capture.h"
 #include "screen/compose.h"
+#include "screen/placement.h"
 #include "screen/window.h"
 
 #include <cstring>
@@ -70,7 +71,7 @@ static bool Repaint(ComposedImage *image) {
     return true;
 }
 
-int RefreshScreen() {
+static int RefreshWindow() {
     ProcessWindowMessages();
     if (ConfigFileSaved()) ApplyWindowSettings();
     DetectTextChanges();
@@ -87,4 +88,12 @@ int RefreshScreen() {
     ReleaseComposed(&image);
     ProcessWindowMessages();
     return 1;
+}
+
+int RefreshScreen() {
+    // The window's sizes as the window sees them, whatever the host's DPI setting.
+    void *kept = EnterDisplayDpi();
+    int refreshed = RefreshWindow();
+    LeaveDisplayDpi(kept);
+    return refreshed;
 }

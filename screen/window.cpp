@@ -4,6 +4,7 @@
 #include "config/module.h"
 #include "log/log.h"
 #include "screen/picture.h"
+#include "screen/placement.h"
 #include "screen/refresh.h"
 
 #include <cstdio>
@@ -13,7 +14,6 @@ HWND DisplayWindow;
 int32_t WindowCreated;
 
 static const char kClassName[] = "Tavlora";
-static const DWORD kWindowStyle = kDisplayWindowStyle;
 
 static HINSTANCE Instance;
 static WNDCLASSEXA WindowClass;
@@ -61,8 +61,7 @@ int create_screen() {
         }
 
         DWORD exStyle = ScreenSettings.StayOnTop != 0 ? WS_EX_TOPMOST : 0;
-        DisplayWindow = CreateWindowExA(exStyle, kClassName, NULL, kWindowStyle, x, y, width,
-                                        height, NULL, NULL, Instance, NULL);
+        DisplayWindow = CreateDisplayWindow(exStyle, kClassName, Instance);
         if (!DisplayWindow) {
             LogLastError("Error from CreateWindow");
             return 0;
@@ -78,11 +77,7 @@ int create_screen() {
 void ApplyWindowSettings() {
     if (!DisplayWindow) return;
     const ScreenSettingsRecord &s = ScreenSettings;
-    int32_t x, y, width, height; // a module's size is its own
-    static LineLayout scratch[4];
-    LoadWorkingLayouts(&x, &y, &width, &height, scratch);
-    if (!SetWindowPos(DisplayWindow, s.StayOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, x, y,
-                      width, height, SWP_NOACTIVATE))
+    if (!PlaceDisplayWindow(s.StayOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST))
         LogLastError("Error from SetWindowPos");
     bool shown = IsWindowVisible(DisplayWindow) != 0;
     if (s.DontShowWindow != 0 && shown) ShowWindow(DisplayWindow, SW_HIDE);
@@ -135,6 +130,16 @@ LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         // refresh composes the whole window again. Drawing happens only there.
         MarkDisplayDirty();
         return DefWindowProcA(window, message, wParam, lParam);
+    case WM_EXITSIZEMOVE:
+        return OnExitSizeMove(window, wParam, lParam);
+    case WM_SIZING:
+        return OnSizing(window, wParam, lParam);
+    case WM_MOUSEWHEEL:
+        return OnMouseWheel(window, wParam, lParam);
+    case WM_DPICHANGED:
+        return OnDpiChanged(window, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+        return OnDisplayChange(window, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

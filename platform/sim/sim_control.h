@@ -40,6 +40,9 @@ void advance_ticks(ULONGLONG milliseconds);
 // dots per inch, as GetSystemMetrics and GetDeviceCaps report them.
 void set_virtual_screen(int left, int top, int width, int height);
 void set_dpi(int dotsPerInch);
+// The one monitor's work area (the desktop less its task bar); the whole
+// virtual screen until set.
+void set_work_area(int left, int top, int width, int height);
 
 // Window frame added around the client area: border width and caption height.
 void set_frame(int border, int caption);

@@ -57,9 +57,6 @@
 #ifndef WS_CLIPSIBLINGS
 #define WS_CLIPSIBLINGS 0x04000000u
 #endif
-#ifndef WS_THICKFRAME
-#define WS_THICKFRAME 0x00040000u
-#endif
 #ifndef WS_EX_DLGMODALFRAME
 #define WS_EX_DLGMODALFRAME 0x00000001u
 #endif
@@ -157,6 +154,8 @@ struct User {
     bool quit = false;
     int quitCode = 0;
     RECT virtualScreen = {0, 0, 1280, 800};
+    RECT workArea = {0, 0, 0, 0};
+    bool workAreaSet = false;
     int border = 3;
     int caption = 20;
 };
@@ -460,6 +459,11 @@ SIZE screen_size() {
 
 void set_virtual_screen(int left, int top, int width, int height) {
     user().virtualScreen = RECT{left, top, left + width, top + height};
+}
+
+void set_work_area(int left, int top, int width, int height) {
+    user().workArea = RECT{left, top, left + width, top + height};
+    user().workAreaSet = true;
 }
 
 void set_frame(int border, int caption) {
@@ -1045,4 +1049,28 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
     if (enter("ReleaseDC", "%p, %p", static_cast<void *>(window), static_cast<void *>(dc)))
         return 0;
     return sim::close_window_dc(dc, false) ? 1 : 0;
+}
+
+HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags) {
+    char area[80] = "(null)";
+    if (rect)
+        snprintf(area, sizeof area, "{%d, %d, %d, %d}", rect->left, rect->top, rect->right,
+                 rect->bottom);
+    if (enter("MonitorFromRect", "%s, 0x%lx", area, static_cast<unsigned long>(flags)))
+        return nullptr;
+    static HMONITOR__ theMonitor;
+    return &theMonitor;
+}
+
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
+    if (enter("GetMonitorInfoA", "%p", static_cast<void *>(monitor))) return FALSE;
+    if (!monitor || !info || info->cbSize < sizeof(MONITORINFO)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const sim::User &u = user();
+    info->rcMonitor = u.virtualScreen;
+    info->rcWork = u.workAreaSet ? u.workArea : u.virtualScreen;
+    info->dwFlags = 1; // MONITORINFOF_PRIMARY
+    return TRUE;
 }

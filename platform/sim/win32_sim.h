@@ -198,6 +198,22 @@ typedef struct MEMORY_BASIC_INFORMATION {
 #define SWP_NOZORDER 0x0004
 #define SWP_NOACTIVATE 0x0010
 #define SW_SHOWNOACTIVATE 4
+#define WS_THICKFRAME 0x00040000u
+#define WM_DISPLAYCHANGE 0x007E
+#define WM_MOUSEWHEEL 0x020A
+#define WM_SIZING 0x0214
+#define WM_EXITSIZEMOVE 0x0232
+#define WM_DPICHANGED 0x02E0
+#define WMSZ_LEFT 1
+#define WMSZ_RIGHT 2
+#define WMSZ_TOP 3
+#define WMSZ_TOPLEFT 4
+#define WMSZ_TOPRIGHT 5
+#define WMSZ_BOTTOM 6
+#define WMSZ_BOTTOMLEFT 7
+#define WMSZ_BOTTOMRIGHT 8
+#define MK_CONTROL 0x0008
+#define MONITOR_DEFAULTTONEAREST 0x00000002
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define SM_CXSCREEN 0
@@ -470,6 +486,21 @@ BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *paint);
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
 int WINAPI FillRect(HDC dc, const RECT *rect, HBRUSH brush);
+
+// Monitors: the simulation has one, the whole virtual screen, whose work
+// area is all of it (sim::set_work_area narrows it).
+struct HMONITOR__ {
+    int unused;
+};
+typedef struct HMONITOR__ *HMONITOR;
+typedef struct MONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+} MONITORINFO, *LPMONITORINFO;
+HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags);
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
 
 // gdi32
 HDC WINAPI CreateCompatibleDC(HDC dc);

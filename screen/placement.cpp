@@ -1,0 +1,294 @@
+#include "placement.h"
+
+#include "config/config.h"
+#include "config/config_writer.h"
+#include "log/log.h"
+#include "screen/refresh.h"
+#include "screen/scale.h"
+#include "screen/window.h"
+
+#include <cstdio>
+#include <cstring>
+
+// The system's DPI functions, where it has them (Windows 10 1607 on; the
+// v1 context from 8.1 on).
+typedef HANDLE(WINAPI *SetContextFunction)(HANDLE);
+typedef UINT(WINAPI *WindowDpiFunction)(HWND);
+typedef UINT(WINAPI *SystemDpiFunction)();
+
+static struct {
+    bool looked;
+    SetContextFunction setContext;
+    WindowDpiFunction windowDpi;
+    SystemDpiFunction systemDpi;
+} Dpi;
+
+static HANDLE WindowContext; // the context the window was made in; null: not following
+static int32_t SystemDpi = 96;
+static int WheelRest;        // wheel turns short of a whole step
+
+static void *Function(HMODULE module, const char *name) {
+    return module ? reinterpret_cast<void *>(GetProcAddress(module, name)) : NULL;
+}
+
+static void LookForDpiFunctions() {
+    if (Dpi.looked) return;
+    Dpi.looked = true;
+    HMODULE user = GetModuleHandleA("user32.dll");
+    Dpi.setContext = reinterpret_cast<SetContextFunction>(Function(user, "SetThreadDpiAwarenessContext"));
+    Dpi.windowDpi = reinterpret_cast<WindowDpiFunction>(Function(user, "GetDpiForWindow"));
+    Dpi.systemDpi = reinterpret_cast<SystemDpiFunction>(Function(user, "GetDpiForSystem"));
+}
+
+static HANDLE Context(intptr_t value) {
+    return reinterpret_cast<HANDLE>(value);
+}
+
+void *EnterDisplayDpi() {
+    return WindowContext && Dpi.setContext ? Dpi.setContext(WindowContext) : NULL;
+}
+
+void LeaveDisplayDpi(void *kept) {
+    if (kept && Dpi.setContext) Dpi.setContext(kept);
+}
+
+// Configured places are 96-DPI units; the window's are the system's pixels.
+static int32_t ToScreen(int32_t value) {
+    return static_cast<int32_t>(static_cast<int64_t>(value) * SystemDpi / 96);
+}
+static int32_t FromScreen(int32_t value) {
+    int64_t scaled = static_cast<int64_t>(value) * 96;
+    return static_cast<int32_t>(scaled >= 0 ? (scaled + SystemDpi / 2) / SystemDpi
+                                            : -((-scaled + SystemDpi / 2) / SystemDpi));
+}
+
+// The window's place and outer size as the settings say, at `zoom`.
+static void Wanted(int32_t zoom, int32_t *x, int32_t *y, int32_t *width, int32_t *height) {
+    static LineLayout scratch[4];
+    int32_t kept = ScreenSettings.Zoom;
+    ScreenSettings.Zoom = zoom;
+    LoadWorkingLayouts(x, y, width, height, scratch);
+    ScreenSettings.Zoom = kept;
+    *x = ToScreen(*x);
+    *y = ToScreen(*y);
+}
+
+bool KeepRectOnScreen(const RECT &window, const RECT &monitor, const RECT &work, RECT *moved) {
+    const int64_t width = window.right - window.left, height = window.bottom - window.top;
+    const int64_t seenWidth = (window.right < monitor.right ? window.right : monitor.right) -
+                              (window.left > monitor.left ? window.left : monitor.left);
+    const int64_t seenHeight = (window.bottom < monitor.bottom ? window.bottom : monitor.bottom) -
+                               (window.top > monitor.top ? window.top : monitor.top);
+    const int64_t seen = seenWidth > 0 && seenHeight > 0 ? seenWidth * seenHeight : 0;
+    if (width <= 0 || height <= 0 || 4 * seen >= width * height) return false;
+    int64_t left = window.left, top = window.top;
+    if (left > work.right - width) left = work.right - width;
+    if (left < work.left) left = work.left;
+    if (top > work.bottom - height) top = work.bottom - height;
+    if (top < work.top) top = work.top;
+    moved->left = static_cast<LONG>(left);
+    moved->top = static_cast<LONG>(top);
+    moved->right = static_cast<LONG>(left + width);
+    moved->bottom = static_cast<LONG>(top + height);
+    return true;
+}
+
+// With KeepOnScreen=1 or RememberPlace=1, a shown window mostly off its
+// nearest monitor goes into that monitor's work area.
+static void KeepOnScreen(HWND window) {
+    const ScreenSettingsRecord &s = ScreenSettings;
+    if ((s.KeepOnScreen == 0 && s.RememberPlace == 0) || s.DontShowWindow != 0) return;
+    if (!window || IsIconic(window)) return;
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return;
+    MONITORINFO monitor;
+    memset(&monitor, 0, sizeof monitor);
+    monitor.cbSize = sizeof monitor;
+    HMONITOR nearest = MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST);
+    if (!nearest || !GetMonitorInfoA(nearest, &monitor)) {
+        LogLastError("Error from GetMonitorInfo");
+        return;
+    }
+    RECT moved;
+    if (!KeepRectOnScreen(rect, monitor.rcMonitor, monitor.rcWork, &moved)) return;
+    if (!SetWindowPos(window, NULL, moved.left, moved.top, 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+        LogLastError("Error from SetWindowPos");
+        return;
+    }
+    char detail[96];
+    snprintf(detail, sizeof detail, "off the screen at %ld, %ld: moved to %ld, %ld",
+             static_cast<long>(rect.left), static_cast<long>(rect.top),
+             static_cast<long>(moved.left), static_cast<long>(moved.top));
+    WriteLog("Window", detail);
+}
+
+// Follows the monitor's DPI from here on: the thread's DPI setting is the
+// window's until the returned token restores it (null: not following).
+static HANDLE StartFollowingDpi() {
+    WindowContext = NULL;
+    SystemDpi = 96;
+    SetDisplayDpi(0);
+    if (ScreenSettings.FollowDpi == 0) return NULL;
+    LookForDpiFunctions();
+    if (!Dpi.setContext) return NULL;
+    const HANDLE perMonitorV2 = Context(-4), perMonitor = Context(-3);
+    HANDLE kept = Dpi.setContext(perMonitorV2);
+    WindowContext = perMonitorV2;
+    if (!kept) {
+        kept = Dpi.setContext(perMonitor);
+        WindowContext = perMonitor;
+    }
+    if (!kept) {
+        WindowContext = NULL;
+        WriteLog("create_screen", "the system refused per-monitor DPI awareness: FollowDpi= not used");
+        return NULL;
+    }
+    SystemDpi = Dpi.systemDpi ? static_cast<int32_t>(Dpi.systemDpi()) : 96;
+    if (SystemDpi <= 0) SystemDpi = 96;
+    SetDisplayDpi(SystemDpi);
+    return kept;
+}
+
+HWND CreateDisplayWindow(DWORD exStyle, const char *className, HINSTANCE instance) {
+    HANDLE kept = StartFollowingDpi();
+    int32_t x, y, width, height;
+    Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
+    HWND window = CreateWindowExA(exStyle, className, NULL, DisplayWindowStyle(), x, y, width,
+                                  height, NULL, NULL, instance, NULL);
+    if (window && WindowContext) {
+        // On a monitor of another DPI than the system's: its own size there.
+        int32_t dpi = Dpi.windowDpi ? static_cast<int32_t>(Dpi.windowDpi(window)) : SystemDpi;
+        if (dpi > 0 && dpi != SystemDpi) {
+            SetDisplayDpi(dpi);
+            Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
+            SetWindowPos(window, NULL, 0, 0, width, height,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        char detail[64];
+        snprintf(detail, sizeof detail, "%d DPI (the system's %d)", DisplayDpi(), SystemDpi);
+        WriteLog("create_screen", detail);
+    }
+    if (window) KeepOnScreen(window);
+    if (kept) Dpi.setContext(kept);
+    return window;
+}
+
+BOOL PlaceDisplayWindow(HWND insertAfter) {
+    int32_t x, y, width, height;
+    Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
+    BOOL placed = SetWindowPos(DisplayWindow, insertAfter, x, y, width, height, SWP_NOACTIVATE);
+    if (placed) KeepOnScreen(DisplayWindow);
+    return placed;
+}
+
+bool SaveWindowPlace() {
+    if (!DisplayWindow || IsIconic(DisplayWindow)) return false;
+    void *kept = EnterDisplayDpi();
+    RECT rect;
+    bool known = GetWindowRect(DisplayWindow, &rect) != 0;
+    LeaveDisplayDpi(kept);
+    if (!known) {
+        LogLastError("Error from GetWindowRect");
+        return false;
+    }
+    // In 96-DPI units: the next start on a screen of another DPI puts it at
+    // the same place, neither halved nor doubled.
+    ScreenSettings.X = FromScreen(rect.left);
+    ScreenSettings.Y = FromScreen(rect.top);
+    ScreenSettings.Zoom = ClampZoom(ScreenSettings.Zoom);
+    char path[256];
+    if (!ConfigFilePath(path, sizeof path)) return false;
+    return WriteConfigPlace(path, ScreenSettings.X, ScreenSettings.Y, ScreenSettings.Zoom);
+}
+
+void SetDisplayZoom(int percent) {
+    int32_t zoom = ClampZoom(percent);
+    if (zoom == ScreenSettings.Zoom) return;
+    ScreenSettings.Zoom = zoom;
+    if (DisplayWindow) {
+        int32_t x, y, width, height;
+        void *kept = EnterDisplayDpi();
+        Wanted(zoom, &x, &y, &width, &height);
+        if (!SetWindowPos(DisplayWindow, NULL, 0, 0, width, height,
+                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+            LogLastError("Error from SetWindowPos");
+        LeaveDisplayDpi(kept);
+    }
+    MarkDisplayDirty();
+    if (ScreenSettings.RememberPlace != 0) SaveWindowPlace();
+}
+
+LRESULT OnExitSizeMove(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (ScreenSettings.RememberPlace != 0) SaveWindowPlace();
+    return DefWindowProcA(window, WM_EXITSIZEMOVE, wParam, lParam);
+}
+
+// Dragging a sizing edge sets the zoom: the rectangle is made the size of
+// the zoom its dragged edge comes nearest, its opposite edges held.
+LRESULT OnSizing(HWND window, WPARAM wParam, LPARAM lParam) {
+    RECT *rect = reinterpret_cast<RECT *>(lParam);
+    if (ScreenSettings.Resizable == 0 || !rect) return DefWindowProcA(window, WM_SIZING, wParam, lParam);
+    int32_t x, y, baseWidth, baseHeight, width, height;
+    Wanted(100, &x, &y, &baseWidth, &baseHeight);
+    RECT frame;
+    WindowFrame(DisplayWindowStyle(), &frame);
+    const int32_t frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
+    const int64_t clientWidth = baseWidth - frameWidth, clientHeight = baseHeight - frameHeight;
+    if (clientWidth <= 0 || clientHeight <= 0) return TRUE;
+    const int64_t byWidth = 100 * (rect->right - rect->left - frameWidth) / clientWidth;
+    const int64_t byHeight = 100 * (rect->bottom - rect->top - frameHeight) / clientHeight;
+    const WPARAM edge = wParam;
+    int64_t zoom = edge == WMSZ_LEFT || edge == WMSZ_RIGHT    ? byWidth
+                   : edge == WMSZ_TOP || edge == WMSZ_BOTTOM ? byHeight
+                   : byWidth > byHeight                      ? byWidth
+                                                             : byHeight;
+    zoom = zoom < kMinZoom ? kMinZoom : zoom > kMaxZoom ? kMaxZoom : zoom;
+    ScreenSettings.Zoom = static_cast<int32_t>(zoom);
+    Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
+    if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT)
+        rect->left = rect->right - width;
+    else
+        rect->right = rect->left + width;
+    if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT)
+        rect->top = rect->bottom - height;
+    else
+        rect->bottom = rect->top + height;
+    MarkDisplayDirty();
+    return TRUE;
+}
+
+// Ctrl and the wheel: 10 percent a notch (120 units of turn).
+LRESULT OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (ScreenSettings.Resizable == 0 || (wParam & MK_CONTROL) == 0)
+        return DefWindowProcA(window, WM_MOUSEWHEEL, wParam, lParam);
+    WheelRest += static_cast<short>((wParam >> 16) & 0xFFFF);
+    int notches = WheelRest / 120;
+    WheelRest -= notches * 120;
+    if (notches != 0) SetDisplayZoom(ScreenSettings.Zoom + 10 * notches);
+    return 0;
+}
+
+// Moved to a monitor of another DPI (or its DPI changed): the system's
+// suggested rectangle, and everything drawn at the new DPI.
+LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
+    if (!WindowContext || !suggested) return DefWindowProcA(window, WM_DPICHANGED, wParam, lParam);
+    SetDisplayDpi(static_cast<int32_t>(wParam & 0xFFFF));
+    if (!SetWindowPos(window, NULL, suggested->left, suggested->top,
+                      suggested->right - suggested->left, suggested->bottom - suggested->top,
+                      SWP_NOZORDER | SWP_NOACTIVATE))
+        LogLastError("Error from SetWindowPos");
+    char detail[32];
+    snprintf(detail, sizeof detail, "%d DPI", DisplayDpi());
+    WriteLog("Window", detail);
+    MarkDisplayDirty();
+    return 0;
+}
+
+// A monitor unplugged or its resolution changed.
+LRESULT OnDisplayChange(HWND window, WPARAM wParam, LPARAM lParam) {
+    KeepOnScreen(window);
+    MarkDisplayDirty();
+    return DefWindowProcA(window, WM_DISPLAYCHANGE, wParam, lParam);
+}

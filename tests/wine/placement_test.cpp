@@ -1,0 +1,84 @@
+// The real DLL's size and place: a remembered place, a window kept on the
+// screen, and a change of monitor DPI.
+//
+// The prefix is shared by the whole suite, so its DPI (LogPixels) stays 96:
+// the DPI change is the host sending the window WM_DPICHANGED itself.
+#include "wine_support.h"
+
+#include <cstdio>
+
+namespace {
+
+using Placement = HostFolder;
+
+std::vector<RECT> WindowRects(const std::string &output) {
+    std::vector<RECT> rects;
+    for (size_t at = output.find("window found="); at != std::string::npos;
+         at = output.find("window found=", at + 1)) {
+        int isThere = 0;
+        unsigned long style = 0;
+        long l = 0, t = 0, r = 0, b = 0;
+        sscanf(output.c_str() + at, "window found=%d style=0x%lX rect=%ld,%ld,%ld,%ld", &isThere,
+               &style, &l, &t, &r, &b);
+        rects.push_back(RECT{l, t, r, b});
+    }
+    return rects;
+}
+
+TEST_F(Placement, AMovedWindowComesBackWhereItWasLeftAndTheFileKeepsItsLines) {
+    const std::string config = "Debug=1\r\n// my display\r\nEndHostOnClose=0\r\nRememberPlace=1\r\n"
+                               "X=50\r\nY=60\r\nWidth=320\r\nHeight=200\r\nsomething unknown\r\n";
+    WriteConfig(config);
+    HostRun run = RunHost("\"init 0 0\" \"write a\" \"move 210 170\" \"write b\" done "
+                          "\"init 0 0\" \"write c\" window");
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("move moved=1 posted=1"), std::string::npos) << run.output;
+    std::vector<RECT> rects = WindowRects(run.output);
+    ASSERT_EQ(rects.size(), 1u) << run.output;
+    EXPECT_EQ(rects[0].left, 210);
+    EXPECT_EQ(rects[0].top, 170);
+    EXPECT_EQ(rects[0].right - rects[0].left, 320);
+    std::string saved = config;
+    saved.replace(saved.find("X=50"), 4, "X=210");
+    saved.replace(saved.find("Y=60"), 4, "Y=170");
+    EXPECT_EQ(ReadFile("displays\\Tavlora.cfg"), saved + "Zoom=100\r\n");
+}
+
+TEST_F(Placement, AWindowFarOffTheScreenIsKeptOnIt) {
+    WriteConfig("KeepOnScreen=1\nX=-5000\nY=40\nWidth=320\nHeight=200\n");
+    HostRun run = RunHost("\"init 0 0\" \"write a\" window");
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    std::vector<RECT> rects = WindowRects(run.output);
+    ASSERT_EQ(rects.size(), 1u) << run.output;
+    EXPECT_GE(rects[0].left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_LE(rects[0].right, GetSystemMetrics(SM_XVIRTUALSCREEN) +
+                                  GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(rects[0].top, 40);
+}
+
+TEST_F(Placement, AChangeOfMonitorDpiTakesTheSuggestedRectangleAndScalesTheRows) {
+    WriteConfig("Debug=1\nFollowDpi=1\nPicture=\nX=30\nY=40\nWidth=320\nHeight=200\n"
+                "Record=1\nRecordInterval=-1\nRecordFile=dpi.bmp\n"
+                "Line1X=0\nLine1Y=0\nLine1FontHeight=20\nLine1FontWidth=10\n"
+                "Line1FontColor=255 255 255\nLine1FontBkColor=0 0 255\n");
+    HostRun run = RunHost("\"init 0 0\" \"write AAAA\" window \"dpi 144\" \"write BBBB\" window");
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("dpi sent=1"), std::string::npos) << run.output;
+    std::vector<RECT> rects = WindowRects(run.output);
+    ASSERT_EQ(rects.size(), 2u) << run.output;
+    EXPECT_EQ(rects[0].right - rects[0].left, 320);
+    EXPECT_EQ(rects[1].left, 30);
+    EXPECT_EQ(rects[1].right - rects[1].left, 480) << "the suggested rectangle";
+    EXPECT_EQ(rects[1].bottom - rects[1].top, 300);
+    // The row is drawn 1.5 x as tall: its background 30 pixels, not 20.
+    CaptureFile capture = ReadCapture(ReadFile("dpi.bmp"));
+    ASSERT_TRUE(capture.valid);
+    EXPECT_GT(capture.width, 320 + 100);
+    EXPECT_TRUE(Near(capture.At(1, 26), RGB(0, 0, 255), 8));
+    EXPECT_FALSE(Near(capture.At(1, 34), RGB(0, 0, 255), 8));
+    bool logged = false;
+    for (const std::string &line : LogLines()) logged = logged || line == "Window 144 DPI";
+    EXPECT_TRUE(logged);
+}
+
+} // namespace
