@@ -9,11 +9,13 @@
 #include <cstring>
 
 // Every setting is 0 or empty at a first start, but EndHostOnClose, the
-// picture and the module's sizes, and its colours (taken from the set).
+// picture and the module's sizes, and its colours (taken from the set);
+// the window keeps its frame, full opacity and its taskbar button.
 const ScreenSettingsRecord ScreenDefaults = {
     0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1, 0, "images" PATH_SEP "Tavlora.jpg",
     "", 3, 1, 4, 12, "yellow-green", "square",
-    {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}};
+    {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1},
+    0, 1, 0, 100, {-1, -1, -1}, 0, 1};
 ScreenSettingsRecord ScreenSettings = ScreenDefaults;
 int32_t DebugLevel;
 // Every field starts at zero except the gap between dots.
@@ -106,6 +108,13 @@ const ConfigKey ScreenKeys[] = {
     {"ModuleDotOffColor=", ConfigColour, SCREEN_FIELD(ModuleDotOffColor), 0,
      "Module Dot Off Color"},
     {"ModuleBezelColor=", ConfigColour, SCREEN_FIELD(ModuleBezelColor), 0, "Module Bezel Color"},
+    {"NoActivate=", ConfigNumber, SCREEN_FIELD(NoActivate), 0, NULL},
+    {"Frame=", ConfigNumber, SCREEN_FIELD(Frame), 0, NULL},
+    {"SnapDistance=", ConfigNumber, SCREEN_FIELD(SnapDistance), 0, NULL},
+    {"Opacity=", ConfigNumber, SCREEN_FIELD(Opacity), 0, NULL},
+    {"TransparentColor=", ConfigColour, SCREEN_FIELD(TransparentColor), 0, "Transparent Color"},
+    {"ClickThrough=", ConfigNumber, SCREEN_FIELD(ClickThrough), 0, NULL},
+    {"TaskbarButton=", ConfigNumber, SCREEN_FIELD(TaskbarButton), 0, NULL},
 };
 const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
 

@@ -2,7 +2,7 @@
 
 #include "log/log.h"
 #include "platform/platform.h"
-#include "screen/window.h"
+#include "screen/widget.h"
 
 #include <cstdio>
 #include <cstring>
@@ -85,7 +85,7 @@ bool ResolveModule(ModuleLayout *m) {
     m->clientWidth = 2 * m->left + (6 * m->columns - 2) * m->pitch + m->dotSize;
     m->clientHeight = 2 * m->top + (9 * m->rows - 2) * m->pitch + m->dotSize;
     RECT outer = {0, 0, m->clientWidth, m->clientHeight};
-    if (!AdjustWindowRectEx(&outer, kDisplayWindowStyle, FALSE, 0)) {
+    if (!AdjustWindowRectEx(&outer, WidgetStyle(s), FALSE, WidgetExStyle(s))) {
         LogLastError("Error from AdjustWindowRectEx");
         outer = RECT{0, 0, m->clientWidth, m->clientHeight};
     }

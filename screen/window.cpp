@@ -3,8 +3,10 @@
 #include "config/config.h"
 #include "config/module.h"
 #include "log/log.h"
+#include "screen/menu.h"
 #include "screen/picture.h"
 #include "screen/refresh.h"
+#include "screen/widget.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +15,6 @@ HWND DisplayWindow;
 int32_t WindowCreated;
 
 static const char kClassName[] = "Tavlora";
-static const DWORD kWindowStyle = kDisplayWindowStyle;
 
 static HINSTANCE Instance;
 static WNDCLASSEXA WindowClass;
@@ -60,16 +61,18 @@ int create_screen() {
             if (!ScreenPicture.picture) WriteLog("Lost the Picture 1", "So cant display it");
         }
 
-        DWORD exStyle = ScreenSettings.StayOnTop != 0 ? WS_EX_TOPMOST : 0;
-        DisplayWindow = CreateWindowExA(exStyle, kClassName, NULL, kWindowStyle, x, y, width,
-                                        height, NULL, NULL, Instance, NULL);
+        DisplayWindow = CreateWindowExA(WidgetExStyle(ScreenSettings), kClassName, NULL,
+                                        WidgetStyle(ScreenSettings), x, y, width, height, NULL,
+                                        NULL, Instance, NULL);
         if (!DisplayWindow) {
             LogLastError("Error from CreateWindow");
             return 0;
         }
+        ApplyWidgetLayering(DisplayWindow);
         WindowCreated = 1;
         MarkDisplayDirty(); // a window made again shows what display memory holds
-        if (ScreenSettings.DontShowWindow == 0) ShowWindow(DisplayWindow, SW_SHOWNORMAL);
+        if (ScreenSettings.DontShowWindow == 0)
+            ShowWindow(DisplayWindow, ScreenSettings.NoActivate != 0 ? SW_SHOWNOACTIVATE : SW_SHOWNORMAL);
     }
     WriteLog("Create Screen", "Complete");
     return 1;
@@ -78,6 +81,7 @@ int create_screen() {
 void ApplyWindowSettings() {
     if (!DisplayWindow) return;
     const ScreenSettingsRecord &s = ScreenSettings;
+    ApplyWidgetStyles(DisplayWindow);
     int32_t x, y, width, height; // a module's size is its own
     static LineLayout scratch[4];
     LoadWorkingLayouts(&x, &y, &width, &height, scratch);
@@ -130,6 +134,17 @@ LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
     case WM_ERASEBKGND:
         return 0;
+    case WM_NCHITTEST:
+        return WidgetHitTest(window, message, wParam, lParam);
+    case WM_MOUSEACTIVATE:
+        return WidgetMouseActivate(window, message, wParam, lParam);
+    case WM_MOVING:
+        return WidgetMoving(window, message, wParam, lParam);
+    case WM_CONTEXTMENU:
+    case WM_NCRBUTTONUP:
+        return ShowDisplayMenu(window, message, wParam, lParam);
+    case WM_COMMAND:
+        return RunMenuCommand(window, message, wParam, lParam);
     case WM_PAINT:
         // The platform lost part of the image (uncovered, restored): the next
         // refresh composes the whole window again. Drawing happens only there.
