@@ -160,10 +160,11 @@ TEST_F(Widget, TheRightClickMenuSavesAPicture) {
     ASSERT_NE(window, nullptr);
     Write("menu");
     // A right-click on a frameless window arrives as a click on its title
-    // bar; then the key that picks "Save a picture".
     PostMessageA(window, WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(100, 100));
-    PostMessageA(window, WM_KEYDOWN, 'P', 0);
-    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0); // closes a menu that missed the key
+    // bar; then the key that picks "Save a picture" (as the menu reads it,
+    // translated), and Escape for a menu that missed it.
+    PostMessageA(window, WM_CHAR, 'p', 0);
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
     position_(1, 1); // the menu runs in this call's message processing
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA(Path("screenshots\\Tavlora-*.png").c_str(), &found);
