@@ -17,7 +17,7 @@ target_link_options(Tavlora PRIVATE -static-libgcc -static-libstdc++ -Wl,--enabl
 # zlib (libz-mingw-w64-dev) is linked in whole: the DLL imports only the
 # system's DLLs.
 find_library(TAVLORA_ZLIB_STATIC NAMES libz.a REQUIRED)
-target_link_libraries(Tavlora PRIVATE ${TAVLORA_ZLIB_STATIC} user32 gdi32 ole32 oleaut32 uuid)
+target_link_libraries(Tavlora PRIVATE ${TAVLORA_ZLIB_STATIC} user32 gdi32 ole32 oleaut32 shell32 uuid)
 
 add_executable(tavlora-host host/host.cpp host/script.cpp)
 target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp config/module.cpp screen/scale.cpp log/log.cpp) # --check reads as the driver does

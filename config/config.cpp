@@ -10,13 +10,15 @@
 #include <cstring>
 
 // Every setting is 0 or empty at a first start, but EndHostOnClose, the
-// picture and the module's sizes, its colours (taken from the set), and the
-// zoom (100 percent).
+// picture and the module's sizes, its colours (taken from the set), the
+// zoom (100 percent) and following the monitor's DPI; the window keeps its
+// frame, full opacity and its taskbar button.
 const ScreenSettingsRecord ScreenDefaults = {
     0, 0, 0, 0, 0, 0, 0, "", 0, 0, 1, 0, "images" PATH_SEP "Tavlora.jpg",
     "", 3, 1, 4, 12, "yellow-green", "square",
     {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1},
-    100, 0, 0, 0, 0};
+    100, 0, 1, 0, 0,
+    0, 1, 0, 100, {-1, -1, -1}, 0, 1};
 ScreenSettingsRecord ScreenSettings = ScreenDefaults;
 int32_t DebugLevel;
 // Every field starts at zero except the gap between dots.
@@ -114,6 +116,13 @@ const ConfigKey ScreenKeys[] = {
     {"FollowDpi=", ConfigNumber, SCREEN_FIELD(FollowDpi), 0, NULL},
     {"RememberPlace=", ConfigNumber, SCREEN_FIELD(RememberPlace), 0, NULL},
     {"KeepOnScreen=", ConfigNumber, SCREEN_FIELD(KeepOnScreen), 0, NULL},
+    {"NoActivate=", ConfigNumber, SCREEN_FIELD(NoActivate), 0, NULL},
+    {"Frame=", ConfigNumber, SCREEN_FIELD(Frame), 0, NULL},
+    {"SnapDistance=", ConfigNumber, SCREEN_FIELD(SnapDistance), 0, NULL},
+    {"Opacity=", ConfigNumber, SCREEN_FIELD(Opacity), 0, NULL},
+    {"TransparentColor=", ConfigColour, SCREEN_FIELD(TransparentColor), 0, "Transparent Color"},
+    {"ClickThrough=", ConfigNumber, SCREEN_FIELD(ClickThrough), 0, NULL},
+    {"TaskbarButton=", ConfigNumber, SCREEN_FIELD(TaskbarButton), 0, NULL},
 };
 const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
 

@@ -36,6 +36,14 @@ struct ScreenSettingsRecord {
     int32_t FollowDpi;     // non-zero: sharp and the same size to the eye at any DPI
     int32_t RememberPlace; // non-zero: a moved or zoomed window saves X=, Y=, Zoom=
     int32_t KeepOnScreen;  // non-zero: a window mostly off every monitor is moved onto one
+    // The window as a desktop widget (screen/widget.h):
+    int32_t NoActivate;          // non-zero: never activated, not even by a click
+    int32_t Frame;               // 0: no title bar and border; the whole window drags
+    int32_t SnapDistance;        // pixels from the work area's edge that snap onto it; 0: off
+    int32_t Opacity;             // percent, 10 to 100; 100: an ordinary window
+    int32_t TransparentColor[3]; // pixels of exactly this colour are see-through; negative: none
+    int32_t ClickThrough;        // non-zero: clicks pass through to what lies below
+    int32_t TaskbarButton;       // 0: no taskbar button and no Alt-Tab entry
 };
 
 struct LineLayout {

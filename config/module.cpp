@@ -88,6 +88,8 @@ bool ResolveModule(ModuleLayout *m) {
     m->clientWidth = 2 * m->left + (6 * m->columns - 2) * m->pitch + m->dotSize;
     m->clientHeight = 2 * m->top + (9 * m->rows - 2) * m->pitch + m->dotSize;
     RECT outer = {0, 0, m->clientWidth, m->clientHeight};
+    // The outer size of the plain window, as Width= and Height= are: the
+    // scale turns it into the size of the window's own style.
     if (!AdjustWindowRectEx(&outer, kDisplayWindowStyle, FALSE, 0)) {
         LogLastError("Error from AdjustWindowRectEx");
         outer = RECT{0, 0, m->clientWidth, m->clientHeight};

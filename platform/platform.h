@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <olectl.h>
 #include <ocidl.h>
+#include <shellapi.h>
 #define PATH_SEP "\\"
 #else
 #include "sim/win32_sim.h"

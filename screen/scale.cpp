@@ -1,5 +1,7 @@
 #include "scale.h"
 
+#include "screen/widget.h"
+
 #include "log/log.h"
 #include "screen/window.h"
 
@@ -40,7 +42,7 @@ int32_t ScaleLength(int32_t length) {
 }
 
 DWORD DisplayWindowStyle() {
-    return kDisplayWindowStyle | (ScreenSettings.Resizable != 0 ? WS_THICKFRAME : 0);
+    return WidgetStyle(ScreenSettings);
 }
 
 // AdjustWindowRectExForDpi where the system has it (Windows 10 1607 on).

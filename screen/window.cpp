@@ -3,9 +3,11 @@
 #include "config/config.h"
 #include "config/module.h"
 #include "log/log.h"
+#include "screen/menu.h"
 #include "screen/picture.h"
 #include "screen/placement.h"
 #include "screen/refresh.h"
+#include "screen/widget.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -60,15 +62,16 @@ int create_screen() {
             if (!ScreenPicture.picture) WriteLog("Lost the Picture 1", "So cant display it");
         }
 
-        DWORD exStyle = ScreenSettings.StayOnTop != 0 ? WS_EX_TOPMOST : 0;
-        DisplayWindow = CreateDisplayWindow(exStyle, kClassName, Instance);
+        DisplayWindow = CreateDisplayWindow(WidgetExStyle(ScreenSettings), kClassName, Instance);
         if (!DisplayWindow) {
             LogLastError("Error from CreateWindow");
             return 0;
         }
+        ApplyWidgetLayering(DisplayWindow);
         WindowCreated = 1;
         MarkDisplayDirty(); // a window made again shows what display memory holds
-        if (ScreenSettings.DontShowWindow == 0) ShowWindow(DisplayWindow, SW_SHOWNORMAL);
+        if (ScreenSettings.DontShowWindow == 0)
+            ShowWindow(DisplayWindow, ScreenSettings.NoActivate != 0 ? SW_SHOWNOACTIVATE : SW_SHOWNORMAL);
     }
     WriteLog("Create Screen", "Complete");
     return 1;
@@ -77,6 +80,7 @@ int create_screen() {
 void ApplyWindowSettings() {
     if (!DisplayWindow) return;
     const ScreenSettingsRecord &s = ScreenSettings;
+    ApplyWidgetStyles(DisplayWindow);
     if (!PlaceDisplayWindow(s.StayOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST))
         LogLastError("Error from SetWindowPos");
     bool shown = IsWindowVisible(DisplayWindow) != 0;
@@ -125,6 +129,17 @@ LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
     case WM_ERASEBKGND:
         return 0;
+    case WM_NCHITTEST:
+        return WidgetHitTest(window, message, wParam, lParam);
+    case WM_MOUSEACTIVATE:
+        return WidgetMouseActivate(window, message, wParam, lParam);
+    case WM_MOVING:
+        return WidgetMoving(window, message, wParam, lParam);
+    case WM_CONTEXTMENU:
+    case WM_NCRBUTTONUP:
+        return ShowDisplayMenu(window, message, wParam, lParam);
+    case WM_COMMAND:
+        return RunMenuCommand(window, message, wParam, lParam);
     case WM_PAINT:
         // The platform lost part of the image (uncovered, restored): the next
         // refresh composes the whole window again. Drawing happens only there.

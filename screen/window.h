@@ -14,8 +14,9 @@ extern int32_t WindowCreated; // 1 from the first successful creation on
 // Creates the window at the configured rectangle (once); 1 when it exists.
 int create_screen();
 
-// Moves, sizes, shows or hides the window and sets its top-most state as
-// the settings now say, without taking the focus; repaints it next refresh.
+// Gives the window the styles, place and size the settings now say (the
+// same window), shows or hides it and sets its top-most state, without
+// taking the focus; repaints it next refresh.
 void ApplyWindowSettings();
 
 // Destroys the window (DISPLAYDLL_Done). With EndHostOnClose set that ends

@@ -66,4 +66,14 @@ int live_windows();
 COLORREF window_pixel(HWND window, int x, int y);
 COLORREF bitmap_pixel(HBITMAP bitmap, int x, int y);
 
+// The local time GetLocalTime reports from now on (the real one until set).
+void set_local_time(const SYSTEMTIME &time);
+
+// The command the user picks from the next menu TrackPopupMenu shows: it
+// posts WM_COMMAND with this id to the menu's window, as Windows does.
+// 0 (the start state): the menu closes with nothing picked.
+void pick_menu_command(UINT id);
+// The layered-window attributes last set on a window: false when none were.
+bool layered_attributes(HWND window, COLORREF *key, BYTE *alpha, DWORD *flags);
+
 } // namespace sim

@@ -68,8 +68,13 @@ bool fill_rect(HDC dc, const RECT &rect, HBRUSH brush);
 HBITMAP new_colour_bitmap(int width, int height);
 Surface *bitmap_surface(HGDIOBJ bitmap);
 
+// A window's extended style, without a journal entry; false when `window`
+// is no window.
+bool window_ex_style(HWND window, DWORD *exStyle);
+
 // Resets of the parts kept in other files.
 void reset_user();
+void reset_widget();
 void reset_gdi();
 void reset_ole();
 

@@ -141,6 +141,7 @@ void reset() {
     k.handles = handles; // objects still open stay counted
     k.globals = globals;
     reset_user();
+    reset_widget();
     reset_gdi();
     reset_ole();
 }

@@ -471,6 +471,13 @@ void set_frame(int border, int caption) {
     user().caption = caption < 0 ? 0 : caption;
 }
 
+bool window_ex_style(HWND window, DWORD *exStyle) {
+    Window *w = findWindow(window);
+    if (!w) return false;
+    *exStyle = w->exStyle;
+    return true;
+}
+
 void expose_window(HWND window) {
     Window *w = findWindow(window);
     if (w && shows(*w)) loseContents(*w);
@@ -901,6 +908,13 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width,
     if (!(flags & SWP_NOMOVE)) {
         w->rect = RECT{x, y, x + (w->rect.right - w->rect.left), y + (w->rect.bottom - w->rect.top)};
     }
+    // A new frame (SetWindowLongPtrA before) takes its share of the same
+    // outer size: the client area follows.
+    if ((flags & SWP_NOSIZE) && (flags & SWP_FRAMECHANGED)) {
+        width = w->rect.right - w->rect.left;
+        height = w->rect.bottom - w->rect.top;
+        flags &= ~SWP_NOSIZE;
+    }
     if (!(flags & SWP_NOSIZE)) {
         int clientWidth, clientHeight;
         if (!sim::clientSizeOf(w->style, &width, &height, &clientWidth, &clientHeight)) return FALSE;
@@ -932,6 +946,55 @@ LONG WINAPI GetWindowLongA(HWND window, int index) {
                                  (w->minimized ? WS_MINIMIZE : 0));
     case GWL_EXSTYLE:
         return static_cast<LONG>(w->exStyle);
+    default:
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
+}
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index) {
+    if (enter("GetWindowLongPtrA", "%p, %d", static_cast<void *>(window), index)) return 0;
+    sim::Window *w = findWindow(window);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    switch (index) {
+    case GWL_STYLE:
+        return static_cast<LONG_PTR>(w->style | (w->visible ? WS_VISIBLE : 0) |
+                                     (w->minimized ? WS_MINIMIZE : 0));
+    case GWL_EXSTYLE:
+        return static_cast<LONG_PTR>(w->exStyle);
+    default:
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
+}
+
+// The previous value, or 0 with the last error set. A new frame takes
+// effect at the next SetWindowPos with SWP_FRAMECHANGED; showing, hiding and
+// minimizing stay ShowWindow's.
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
+    if (enter("SetWindowLongPtrA", "%p, %d, 0x%lX", static_cast<void *>(window), index,
+              static_cast<unsigned long>(value)))
+        return 0;
+    sim::Window *w = findWindow(window);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    DWORD bits = static_cast<DWORD>(value);
+    LONG_PTR previous;
+    switch (index) {
+    case GWL_STYLE:
+        previous = static_cast<LONG_PTR>(w->style | (w->visible ? WS_VISIBLE : 0) |
+                                         (w->minimized ? WS_MINIMIZE : 0));
+        w->style = bits & ~(WS_VISIBLE | WS_MINIMIZE);
+        return previous;
+    case GWL_EXSTYLE:
+        previous = static_cast<LONG_PTR>(w->exStyle);
+        w->exStyle = bits;
+        return previous;
     default:
         SetLastError(ERROR_INVALID_INDEX);
         return 0;

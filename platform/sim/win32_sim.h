@@ -33,6 +33,7 @@ typedef size_t SIZE_T;
 typedef uintptr_t ULONG_PTR;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t LONG_PTR;
+typedef intptr_t INT_PTR;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
@@ -585,3 +586,59 @@ BOOL WINAPI GdiFlush();
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
 
+
+// ---- The window as a desktop widget: styles, layering, hit-testing,
+// moving, the right-click menu, the shell and the local clock. The
+// simulation journals these calls; the window manager's part of them (how
+// a layered window blends, the menu's own loop, a drag) is not simulated.
+// A changed frame (SetWindowLongPtrA, then SetWindowPos with
+// SWP_FRAMECHANGED) does change the client area, which pixels depend on.
+#define WS_EX_TRANSPARENT 0x00000020u
+#define WS_EX_TOOLWINDOW 0x00000080u
+#define WS_EX_LAYERED 0x00080000u
+#define WS_EX_NOACTIVATE 0x08000000u
+#define LWA_COLORKEY 0x00000001
+#define LWA_ALPHA 0x00000002
+#define SWP_FRAMECHANGED 0x0020
+#define SWP_SHOWWINDOW 0x0040
+#define WM_MOUSEACTIVATE 0x0021
+#define WM_CONTEXTMENU 0x007B
+#define WM_NCHITTEST 0x0084
+#define WM_NCRBUTTONUP 0x00A5
+#define WM_COMMAND 0x0111
+#define WM_RBUTTONUP 0x0205
+#define WM_MOVING 0x0216
+#define HTCLIENT 1
+#define HTCAPTION 2
+#define MA_NOACTIVATE 3
+#define MF_STRING 0x0000
+#define MF_CHECKED 0x0008
+#define MF_SEPARATOR 0x0800
+#define TPM_RIGHTBUTTON 0x0002
+#define LOWORD(l) ((WORD)(((ULONG_PTR)(l)) & 0xFFFF))
+#define HIWORD(l) ((WORD)((((ULONG_PTR)(l)) >> 16) & 0xFFFF))
+
+typedef struct SYSTEMTIME {
+    WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+} SYSTEMTIME, *LPSYSTEMTIME;
+
+// user32 (sim_user.cpp): a window's styles; GWL_STYLE keeps WS_VISIBLE and
+// WS_MINIMIZE as the window's own state says.
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index);
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+
+// user32 (sim_widget.cpp)
+BOOL WINAPI SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
+BOOL WINAPI GetLayeredWindowAttributes(HWND window, COLORREF *key, BYTE *alpha, DWORD *flags);
+HMENU WINAPI CreatePopupMenu();
+BOOL WINAPI AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
+// Returns 0 (the user picked nothing) unless a test chose a command.
+BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND window,
+                           const RECT *unused);
+BOOL WINAPI DestroyMenu(HMENU menu);
+BOOL WINAPI SetForegroundWindow(HWND window);
+// shell32: opens nothing; values above 32 mean success.
+HINSTANCE WINAPI ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                               LPCSTR directory, INT show);
+// kernel32: the real local time until a test sets it (sim::set_local_time).
+void WINAPI GetLocalTime(LPSYSTEMTIME time);

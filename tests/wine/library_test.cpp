@@ -64,8 +64,9 @@ TEST(Library, ImportsOnlySystemLibraries) {
     const IMAGE_IMPORT_DESCRIPTOR *import =
         reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(image.base + dir.VirtualAddress);
     // zlib is linked in: no zlib or PNG library, and no GDI+, is imported.
-    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",
-                                          "ole32.dll",    "oleaut32.dll", "msvcrt.dll"};
+    const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
+                                          "ole32.dll",    "oleaut32.dll", "shell32.dll",
+                                          "msvcrt.dll"};
     int count = 0;
     for (; import->Name != 0; ++import, ++count) {
         std::string name = reinterpret_cast<const char *>(image.base + import->Name);
