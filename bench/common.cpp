@@ -67,6 +67,7 @@ std::string Configuration(const char *recordFile, Look look) {
     }
     text += kRowLayouts;
     if (look == DotRows) text += kDotRows;
+    text += look == Zoom300 ? "Zoom=300\n" : "Zoom=100\n";
     // Settings live on from an earlier start: a look without a module says so.
     return text + (look == Module20x4 || look == RoundModule40x4 ? module->keys : "Module=\n");
 }

@@ -38,7 +38,7 @@ const int kHeight = 240;
 
 // What the display shows: the sample file's rows in fonts or in dots, an
 // LCD module, or the font rows at a module's window size.
-enum Look { FontRows, DotRows, Module20x4, FontsAt20x4, RoundModule40x4, FontsAt40x4 };
+enum Look { FontRows, DotRows, Module20x4, FontsAt20x4, RoundModule40x4, FontsAt40x4, Zoom300 };
 
 // The text of displays\Tavlora.cfg: the window at 640 x 240 at the top-left
 // of the desktop with the rows of the sample file (for a module, and the font

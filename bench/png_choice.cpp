@@ -5,7 +5,7 @@
 // LCD displays, recorded from the real window under Wine by GDI+, so each
 // size is also set against GDI+'s file of the same pixels.
 //
-//   build/native/png-choice docs/screenshot.png docs/screenshot-lcd.png [ROUNDS]
+//   build/native/png-choice docs/screenshot.png bench/data/lcd-20x4.png [ROUNDS]
 #include <png.h>
 #include <zlib.h>
 

@@ -89,6 +89,7 @@ void ModuleRepaint(benchmark::State &state) { RepaintOf(state, bench::Module20x4
 void FontsAt20x4Repaint(benchmark::State &state) { RepaintOf(state, bench::FontsAt20x4); }
 void RoundModuleRepaint(benchmark::State &state) { RepaintOf(state, bench::RoundModule40x4); }
 void FontsAt40x4Repaint(benchmark::State &state) { RepaintOf(state, bench::FontsAt40x4); }
+void Zoom300Repaint(benchmark::State &state) { RepaintOf(state, bench::Zoom300); }
 
 void RepaintFloor(benchmark::State &state) {
     int64_t count = 0;
@@ -169,7 +170,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
         static const char *const kLooks[][3] = {
             {"dots vs fonts", "DotRepaint", "Repaint"},
             {"module 20x4", "ModuleRepaint", "FontsAt20x4Repaint"},
-            {"round 40x4", "RoundModuleRepaint", "FontsAt40x4Repaint"}};
+            {"round 40x4", "RoundModuleRepaint", "FontsAt40x4Repaint"},
+            {"zoom 300", "Zoom300Repaint", "Repaint"}};
         for (const auto &pair : kLooks) {
             double dots = Median(pair[1]), fonts = Median(pair[2]);
             if (dots > 0 && fonts > 0)
@@ -197,6 +199,7 @@ BENCHMARK(ModuleRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(FontsAt20x4Repaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(RoundModuleRepaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(FontsAt40x4Repaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(Zoom300Repaint)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(RepaintFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(Capture)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(CaptureFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -256,6 +256,7 @@ int main(int argc, char **argv) {
         MeasureLooks(driver, rounds, "module 20x4", bench::Module20x4, bench::FontsAt20x4));
     looks.push_back(
         MeasureLooks(driver, rounds, "round 40x4", bench::RoundModule40x4, bench::FontsAt40x4));
+    looks.push_back(MeasureLooks(driver, rounds, "zoom 300", bench::Zoom300, bench::FontRows));
     if (!modulesOnly) {
         if (!bench::StartDriver(driver, "bench.bmp")) return 1;
         bench::FillRowsForUnchangedWrites(driver);
