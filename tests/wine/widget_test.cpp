@@ -60,6 +60,14 @@ LRESULT HitAtCentre(HWND window) {
                         MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
 }
 
+// A frameless window keeps the inside of the framed one: Width= and
+// Height= are the size of the window with its title bar and border.
+SIZE FramedInside(int width, int height) {
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, 0x80C80000, FALSE, 0);
+    return SIZE{width - (frame.right - frame.left), height - (frame.bottom - frame.top)};
+}
+
 const char kWidget[] = "WatchConfig=1\nX=100\nY=100\nWidth=200\nHeight=100\nFrame=0\n"
                        "NoActivate=1\nTaskbarButton=0\nOpacity=50\n"
                        "TransparentColor=255 0 255\nSnapDistance=10\n";
@@ -85,10 +93,13 @@ void ExpectWidget(HWND window) {
     EXPECT_EQ(SendMessageA(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window),
                            MAKELPARAM(HTCAPTION, WM_LBUTTONDOWN)),
               MA_NOACTIVATE);
-    RECT client;
+    RECT client, outer;
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 200);
-    EXPECT_EQ(client.bottom, 100);
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(client.right, FramedInside(200, 100).cx);
+    EXPECT_EQ(client.bottom, FramedInside(200, 100).cy);
+    EXPECT_EQ(outer.right - outer.left, client.right) << "no border";
+    EXPECT_EQ(outer.bottom - outer.top, client.bottom) << "no title bar";
 }
 
 TEST_F(Widget, StylesFollowTheSettingsAndChangeLiveOnTheSameWindow) {
@@ -174,8 +185,8 @@ TEST_F(Widget, TheRightClickMenuSavesAPicture) {
     EXPECT_EQ(name.size(), std::string("Tavlora-20240101-120000.png").size()) << name;
     int width = 0, height = 0;
     ASSERT_TRUE(PngSize(ReadFile("screenshots\\" + name), &width, &height));
-    EXPECT_EQ(width, 240);
-    EXPECT_EQ(height, 120);
+    EXPECT_EQ(width, FramedInside(240, 120).cx) << "the window's inside";
+    EXPECT_EQ(height, FramedInside(240, 120).cy);
     bool logged = false;
     for (const std::string &line : LogLines())
         logged = logged || line.find("Screenshot screenshots\\" + name) != std::string::npos;
