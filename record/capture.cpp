@@ -18,7 +18,7 @@ static void WriteRecording(const RecordImage &image, RecordFormat format) {
     if (WriteReplacing(path, writer, image)) CountRecordedFrame();
 }
 
-void CaptureAnImage(HWND window, const ComposedImage *composed) {
+void CaptureAnImage(HWND window, ComposedImage *composed) {
     if (!window) {
         WriteLog("CaptureAnImage", "no window");
         return;
@@ -31,10 +31,13 @@ void CaptureAnImage(HWND window, const ComposedImage *composed) {
         if (!ComposeDisplay(window, &own)) return;
         composed = &own;
     }
-    GdiFlush(); // the drawing has reached the section's memory
     RecordImage image;
     image.info = &composed->info.bmiHeader;
-    image.bits = composed->bits;
+    image.bits = ReadComposedPixels(composed);
+    if (!image.bits) {
+        ReleaseComposed(&own);
+        return;
+    }
     image.stride = static_cast<DWORD>(composed->info.bmiHeader.biWidth) * 4;
     image.size = image.stride * static_cast<DWORD>(composed->info.bmiHeader.biHeight);
     WriteRecording(image, RecordFormatOf(ScreenSettings.RecordFile));

@@ -9,13 +9,13 @@
 // when the name holds a run of "#"), replacing the file in one step: the
 // image the refresh just composed, or one composed for the recording when
 // `composed` is null. What other windows cover of it is not recorded.
-void CaptureAnImage(HWND window, const ComposedImage *composed);
+void CaptureAnImage(HWND window, ComposedImage *composed);
 
 // Called by the refresh cycle when recording is on: captures the window
 // when a recording is due (the first call at once, then each time more
 // than RecordInterval seconds have passed; with RecordOnChange, only if
 // the window was repainted since the last recording).
-void RecordIfDue(HWND window, const ComposedImage *composed);
+void RecordIfDue(HWND window, ComposedImage *composed);
 
 // A start of the driver (DISPLAYDLL_Init): the next due recording is made
 // at once; numbered frames go on from the last one written.

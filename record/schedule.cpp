@@ -18,7 +18,7 @@ void NoteRepaint() {
     RepaintedSinceRecord = true;
 }
 
-void RecordIfDue(HWND window, const ComposedImage *composed) {
+void RecordIfDue(HWND window, ComposedImage *composed) {
     ULONGLONG now = GetTickCount64();
     // The first recording at once; then each after more than the interval
     // (a negative interval: at every refresh).

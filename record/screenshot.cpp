@@ -47,10 +47,13 @@ bool SaveScreenshot(HWND window) {
     ComposedImage composed;
     memset(&composed, 0, sizeof composed);
     if (!ComposeDisplay(window, &composed)) return false;
-    GdiFlush(); // the drawing has reached the section's memory
     RecordImage image;
     image.info = &composed.info.bmiHeader;
-    image.bits = composed.bits;
+    image.bits = ReadComposedPixels(&composed);
+    if (!image.bits) {
+        ReleaseComposed(&composed);
+        return false;
+    }
     image.stride = static_cast<DWORD>(composed.info.bmiHeader.biWidth) * 4;
     image.size = image.stride * static_cast<DWORD>(composed.info.bmiHeader.biHeight);
     bool saved = WriteReplacing(path, WritePngFile, image);

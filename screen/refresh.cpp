@@ -63,9 +63,10 @@ static bool Repaint(ComposedImage *image) {
         DirtyFlag = 1; // the change is still not on the window: try again next time
         return false;
     }
-    if (ComposeDisplay(DisplayWindow, image))
-        BitBlt(PaintSurface, 0, 0, image->info.bmiHeader.biWidth, image->info.bmiHeader.biHeight,
-               image->surface, 0, 0, SRCCOPY);
+    if (ComposeDisplay(DisplayWindow, image) &&
+        !BitBlt(PaintSurface, 0, 0, image->info.bmiHeader.biWidth, image->info.bmiHeader.biHeight,
+                image->surface, 0, 0, SRCCOPY))
+        LogLastError("Error from BitBlt");
     EndPaint(DisplayWindow, &paint);
     NoteRepaint();
     return true;

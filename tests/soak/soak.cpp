@@ -68,7 +68,7 @@ struct Counts {
     long long memoryDcs, bitmaps, fonts, brushes; // made
     long long failed;                             // creations that returned nothing
     long long objectsDeleted, dcsDeleted, failedDeletes;
-    long long paints;
+    long long windowDcs, windowDcsReleased, paints;
     long long Made() const { return memoryDcs + bitmaps + fonts + brushes; }
     long long Alive() const { return Made() - objectsDeleted - dcsDeleted; }
 };
@@ -76,7 +76,9 @@ Counts Count;
 
 // The DLL's imports, as they were.
 decltype(&CreateCompatibleDC) RealCreateCompatibleDC;
-decltype(&CreateDIBSection) RealCreateDIBSection;
+decltype(&CreateCompatibleBitmap) RealCreateCompatibleBitmap;
+decltype(&GetDC) RealGetDC;
+decltype(&ReleaseDC) RealReleaseDC;
 decltype(&CreateFontA) RealCreateFontA;
 decltype(&CreateSolidBrush) RealCreateSolidBrush;
 decltype(&DeleteObject) RealDeleteObject;
@@ -92,10 +94,18 @@ template <typename Handle> Handle Made(Handle handle, long long *made) {
 HDC WINAPI CountCreateCompatibleDC(HDC dc) {
     return Made(RealCreateCompatibleDC(dc), &Count.memoryDcs);
 }
-// The composed images are DIB sections: they count as bitmaps.
-HBITMAP WINAPI CountCreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits,
-                                     HANDLE section, DWORD offset) {
-    return Made(RealCreateDIBSection(dc, info, usage, bits, section, offset), &Count.bitmaps);
+HBITMAP WINAPI CountCreateCompatibleBitmap(HDC dc, int width, int height) {
+    // A zero size gives the stock bitmap, which is not made and never freed.
+    if (width == 0 || height == 0) return RealCreateCompatibleBitmap(dc, width, height);
+    return Made(RealCreateCompatibleBitmap(dc, width, height), &Count.bitmaps);
+}
+HDC WINAPI CountGetDC(HWND window) {
+    return Made(RealGetDC(window), &Count.windowDcs);
+}
+int WINAPI CountReleaseDC(HWND window, HDC dc) {
+    int released = RealReleaseDC(window, dc);
+    if (released) ++Count.windowDcsReleased;
+    return released;
 }
 HFONT WINAPI CountCreateFontA(int height, int width, int escapement, int orientation, int weight,
                               DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
@@ -163,8 +173,10 @@ bool TakeImports(HMODULE dll) {
     bool ok = true;
     ok &= TakeImport(dll, "gdi32.dll", "CreateCompatibleDC", CountCreateCompatibleDC,
                      &RealCreateCompatibleDC);
-    ok &= TakeImport(dll, "gdi32.dll", "CreateDIBSection", CountCreateDIBSection,
-                     &RealCreateDIBSection);
+    ok &= TakeImport(dll, "gdi32.dll", "CreateCompatibleBitmap", CountCreateCompatibleBitmap,
+                     &RealCreateCompatibleBitmap);
+    ok &= TakeImport(dll, "user32.dll", "GetDC", CountGetDC, &RealGetDC);
+    ok &= TakeImport(dll, "user32.dll", "ReleaseDC", CountReleaseDC, &RealReleaseDC);
     ok &= TakeImport(dll, "gdi32.dll", "CreateFontA", CountCreateFontA, &RealCreateFontA);
     ok &= TakeImport(dll, "gdi32.dll", "CreateSolidBrush", CountCreateSolidBrush,
                      &RealCreateSolidBrush);
@@ -526,8 +538,9 @@ int main(int argc, char **argv) {
            "Windows' 10,000 a process\n",
            Count.Made() / kHandleTable, Count.Made() / 10000.0);
     printf("soak: freed %lld, failed frees %lld, alive at the end %lld, at most %lld alive after a "
-           "refresh\n",
-           Count.objectsDeleted + Count.dcsDeleted, Count.failedDeletes, Count.Alive(), mostAlive);
+           "refresh; window contexts %lld taken, %lld given back\n",
+           Count.objectsDeleted + Count.dcsDeleted, Count.failedDeletes, Count.Alive(), mostAlive,
+           Count.windowDcs, Count.windowDcsReleased);
     printf("soak: GetGuiResources reports %lu GDI objects (0 where it is a stub, as under Wine)\n",
            GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     printf("soak: log %lld lines, %lld with \"Error\"; configuration saved %lld times, applied %lld "
@@ -546,6 +559,7 @@ int main(int argc, char **argv) {
     Check(Count.failed == 0, "every creation succeeds");
     Check(Count.failedDeletes == 0, "every object is freed at the first try");
     Check(Count.Alive() == 0 && mostAlive == 0, "no object outlives its refresh");
+    Check(Count.windowDcs == Count.windowDcsReleased, "every window context is given back");
     Check(Count.Made() >= objectsAtLeast, "the objects made are at least those the rows need");
     Check(errors == 0, "the log holds no \"Error\" line");
     Check(seconds < 2 || captures >= static_cast<long long>(seconds) / 2,

@@ -135,7 +135,9 @@ TEST_F(Capture, FailuresAreLoggedWriteNoFileAndLeakNothing) {
         const char *line;
     } cases[] = {
         {"CreateCompatibleDC", "Error Error from CreateCompatibleDC : "},
-        {"CreateDIBSection", "Error Error from CreateDIBSection : "},
+        {"CreateCompatibleBitmap", "Error Error from CreateCompatibleBitmap : "},
+        {"GlobalAlloc", "Error Error from GlobalAlloc (the image's pixels) : "},
+        {"GetDIBits", "Error Error from GetDIBits : "},
     };
     for (const Case &c : cases) {
         ::unlink("cap.bmp");
