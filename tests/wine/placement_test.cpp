@@ -1,8 +1,9 @@
 // The real DLL's size and place: a remembered place, a window kept on the
 // screen, and a change of monitor DPI.
 //
-// The prefix is shared by the whole suite, so its DPI (LogPixels) stays 96:
-// the DPI change is the host sending the window WM_DPICHANGED itself.
+// The prefix is shared by the whole suite: a test that sets its DPI
+// (LogPixels) puts it back. A change of monitor DPI is the host sending the
+// window WM_DPICHANGED itself (Wine reports one DPI for every monitor).
 #include "wine_support.h"
 
 #include <cstdio>
@@ -79,6 +80,70 @@ TEST_F(Placement, AChangeOfMonitorDpiTakesTheSuggestedRectangleAndScalesTheRows)
     bool logged = false;
     for (const std::string &line : LogLines()) logged = logged || line == "Window 144 DPI";
     EXPECT_TRUE(logged);
+}
+
+// The system's DPI as Wine reads it at a program's start: the value the
+// user sets in winecfg. Each test that changes it puts it back.
+class SystemDpi {
+  public:
+    explicit SystemDpi(DWORD dpi) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, NULL, 0, KEY_ALL_ACCESS,
+                        NULL, &key_, NULL);
+        DWORD size = sizeof kept_;
+        had_ = RegQueryValueExA(key_, "LogPixels", NULL, NULL, reinterpret_cast<BYTE *>(&kept_),
+                                &size) == ERROR_SUCCESS;
+        RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dpi),
+                       sizeof dpi);
+    }
+    ~SystemDpi() {
+        if (had_)
+            RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&kept_),
+                           sizeof kept_);
+        else
+            RegDeleteValueA(key_, "LogPixels");
+        RegCloseKey(key_);
+    }
+
+  private:
+    HKEY key_ = NULL;
+    DWORD kept_ = 96;
+    bool had_ = false;
+};
+
+// Rows of a colour in a recording: the height of their bounding box.
+int HeightOf(const CaptureFile &capture, COLORREF colour) {
+    int top = -1, bottom = -1;
+    for (int y = 0; y < capture.height; ++y)
+        for (int x = 0; x < capture.width; ++x)
+            if (Near(capture.At(x, y), colour, 8)) {
+                if (top < 0) top = y;
+                bottom = y;
+            }
+    return top < 0 ? 0 : bottom - top + 1;
+}
+
+// At 144 DPI the display is 1.5 x as many pixels, drawn sharp: the inside
+// and a custom character's block both 1.5 x what they are at 96.
+TEST_F(Placement, OnA144DpiScreenTheDisplayIsOneAndAHalfTimesAsLarge) {
+    WriteConfig("FollowDpi=1\nPicture=\nX=30\nY=40\nWidth=320\nHeight=200\nRecord=1\n"
+                "RecordInterval=-1\nRecordFile=dpi.bmp\nLine1X=4\nLine1Y=4\n"
+                "Line1FontHeight=32\nLine1FontWidth=16\nLine1FontColor=255 0 0\n");
+    CaptureFile at[2];
+    const DWORD dpis[2] = {96, 144};
+    for (int i = 0; i < 2; ++i) {
+        SystemDpi system(dpis[i]);
+        HostRun run = RunHost("\"init 0 0\" \"write \\xFF\"");
+        EXPECT_EQ(run.exitCode, 0u) << run.output;
+        at[i] = ReadCapture(ReadFile("dpi.bmp"));
+        ASSERT_TRUE(at[i].valid) << dpis[i];
+    }
+    EXPECT_NEAR(at[1].width, at[0].width * 3 / 2, 2);
+    // Wine's title bar at 144 DPI is twice its height at 96, more than the
+    // outer size allows for: the inside comes out 13 pixels short of 1.5 x.
+    EXPECT_NEAR(at[1].height, at[0].height * 3 / 2, 15);
+    int block = HeightOf(at[0], RGB(255, 0, 0)), large = HeightOf(at[1], RGB(255, 0, 0));
+    ASSERT_GT(block, 0);
+    EXPECT_NEAR(large, block * 3 / 2, 2) << block;
 }
 
 } // namespace
