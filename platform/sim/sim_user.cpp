@@ -933,42 +933,37 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width,
     return TRUE;
 }
 
-LONG WINAPI GetWindowLongA(HWND window, int index) {
-    if (enter("GetWindowLongA", "%p, %d", static_cast<void *>(window), index)) return 0;
+// A window's style or extended style, as both widths of the call report it.
+static bool windowLong(HWND window, int index, LONG_PTR *value) {
     sim::Window *w = findWindow(window);
     if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
+        return false;
     }
     switch (index) {
     case GWL_STYLE:
-        return static_cast<LONG>(w->style | (w->visible ? WS_VISIBLE : 0) |
-                                 (w->minimized ? WS_MINIMIZE : 0));
+        *value = static_cast<LONG_PTR>(w->style | (w->visible ? WS_VISIBLE : 0) |
+                                       (w->minimized ? WS_MINIMIZE : 0));
+        return true;
     case GWL_EXSTYLE:
-        return static_cast<LONG>(w->exStyle);
+        *value = static_cast<LONG_PTR>(w->exStyle);
+        return true;
     default:
         SetLastError(ERROR_INVALID_INDEX);
-        return 0;
+        return false;
     }
+}
+
+LONG WINAPI GetWindowLongA(HWND window, int index) {
+    if (enter("GetWindowLongA", "%p, %d", static_cast<void *>(window), index)) return 0;
+    LONG_PTR value = 0;
+    return windowLong(window, index, &value) ? static_cast<LONG>(value) : 0;
 }
 
 LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index) {
     if (enter("GetWindowLongPtrA", "%p, %d", static_cast<void *>(window), index)) return 0;
-    sim::Window *w = findWindow(window);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    switch (index) {
-    case GWL_STYLE:
-        return static_cast<LONG_PTR>(w->style | (w->visible ? WS_VISIBLE : 0) |
-                                     (w->minimized ? WS_MINIMIZE : 0));
-    case GWL_EXSTYLE:
-        return static_cast<LONG_PTR>(w->exStyle);
-    default:
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
-    }
+    LONG_PTR value = 0;
+    return windowLong(window, index, &value) ? value : 0;
 }
 
 // The previous value, or 0 with the last error set. A new frame takes
