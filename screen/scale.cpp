@@ -87,11 +87,13 @@ void ScaleWorkingLayouts(int32_t *width, int32_t *height, LineLayout rows[4], bo
         row.FontWidth = ScaleLength(row.FontWidth);
         row.DotGap = ScaleLength(row.DotGap);
     }
-    // Width= and Height= (and a module's size) are outer sizes for the
-    // plain style as the system measures it: the client area inside them is
-    // what scales.
+    // Width= and Height= are outer sizes of the plain style in 96-DPI
+    // pixels, so while the window follows the DPI their frame is the one at
+    // 96 (a title bar at 144 DPI is more than 1.5 x its height at 96). A
+    // module's outer size was made with the frame as the system measures
+    // it, at scale already. The client area inside is what scales.
     RECT plain, own;
-    FrameFor(kDisplayWindowStyle, 0, &plain);
+    FrameFor(kDisplayWindowStyle, module || WindowDpi == 0 ? 0 : 96, &plain);
     WindowFrame(style, &own);
     int32_t clientWidth = *width - (plain.right - plain.left);
     int32_t clientHeight = *height - (plain.bottom - plain.top);

@@ -138,9 +138,7 @@ TEST_F(Placement, OnA144DpiScreenTheDisplayIsOneAndAHalfTimesAsLarge) {
         ASSERT_TRUE(at[i].valid) << dpis[i];
     }
     EXPECT_NEAR(at[1].width, at[0].width * 3 / 2, 2);
-    // Wine's title bar at 144 DPI is twice its height at 96, more than the
-    // outer size allows for: the inside comes out 13 pixels short of 1.5 x.
-    EXPECT_NEAR(at[1].height, at[0].height * 3 / 2, 15);
+    EXPECT_NEAR(at[1].height, at[0].height * 3 / 2, 2);
     int block = HeightOf(at[0], RGB(255, 0, 0)), large = HeightOf(at[1], RGB(255, 0, 0));
     ASSERT_GT(block, 0);
     EXPECT_NEAR(large, block * 3 / 2, 2) << block;
