@@ -233,7 +233,10 @@ bool CopyWindowForFloors(Floors *f) {
     GetDIBits(f->captureDC, f->captureBitmap, 0, static_cast<UINT>(client.bottom),
               f->pixels24.data(), reinterpret_cast<BITMAPINFO *>(&info24), DIB_RGB_COLORS);
     f->filtered.assign((1 + static_cast<size_t>(client.right) * 3) * client.bottom, 0);
-    f->png.assign(8 + 25 + 12 + compressBound(static_cast<uLong>(f->filtered.size())) + 12, 0);
+    // Room for every band's flush and the stream's end besides the bound.
+    f->png.assign(8 + 25 + 12 + compressBound(static_cast<uLong>(f->filtered.size())) +
+                      16 * (client.bottom / kPngBandRows + 1) + 12,
+                  0);
     return true;
 }
 
@@ -340,14 +343,25 @@ void PngFloor(Floors &f, const char *path) {
     BYTE *idat = ihdr + FinishChunk(ihdr, "IHDR", 13);
     z_stream z;
     memset(&z, 0, sizeof z);
-    if (deflateInit2(&z, kPngLevel, Z_DEFLATED, 15, 8, kPngStrategy) != Z_OK) return;
-    z.next_in = f.filtered.data();
-    z.avail_in = static_cast<uInt>(f.filtered.size());
-    z.next_out = idat + 8;
-    z.avail_out = static_cast<uInt>(f.png.size() - (idat + 8 - png) - 12);
-    deflate(&z, Z_FINISH);
-    BYTE *iend = idat + FinishChunk(idat, "IDAT", z.total_out);
+    if (deflateInit2(&z, kPngLevel, Z_DEFLATED, -15, 8, kPngStrategy) != Z_OK) return;
+    BYTE *data = idat + 8;
+    data[0] = 0x78, data[1] = 0x5E; // the zlib header
+    z.next_out = data + 2;
+    z.avail_out = static_cast<uInt>(f.png.size() - (data + 2 - png) - 6 - 12);
+    const size_t rowBytes = 1 + static_cast<size_t>(width) * 3;
+    for (int first = 0; first < height; first += kPngBandRows) {
+        int rows = height - first < kPngBandRows ? height - first : kPngBandRows;
+        deflateReset(&z);
+        z.next_in = f.filtered.data() + rowBytes * first;
+        z.avail_in = static_cast<uInt>(rowBytes * rows);
+        deflate(&z, Z_SYNC_FLUSH);
+    }
     deflateEnd(&z);
+    BYTE *end = z.next_out;
+    end[0] = 0x03, end[1] = 0x00; // the empty final block
+    PutBigEndian(end + 2, adler32(adler32(0L, Z_NULL, 0), f.filtered.data(),
+                                  static_cast<uInt>(f.filtered.size())));
+    BYTE *iend = idat + FinishChunk(idat, "IDAT", static_cast<uLong>(end + 6 - data));
     DWORD size = static_cast<DWORD>(iend + FinishChunk(iend, "IEND", 0) - png);
 
     char temporary[MAX_PATH];

@@ -128,14 +128,17 @@ void CaptureFloor(Floors &floors, const char *path);
 
 // An unchanged write that records a PNG: the write's floor and the clock,
 // then the same pixels, already read at 24 bits, encoded as the driver's
-// PNG recordings are (the same filter, zlib level and strategy) in the
-// fewest steps: every row filtered into one block, one call of deflate,
-// the whole file in one block written to "<path>.tmp" and moved over `path`.
+// PNG recordings are (the same filter, zlib level, strategy and bands of
+// rows compressed on their own) in the fewest steps: every row filtered
+// into one block, one call of deflate a band, the whole file in one block
+// written to "<path>.tmp" and moved over `path`. Nothing is kept from one
+// call to the next.
 void PngFloor(Floors &floors, const char *path);
 
-// The driver's PNG settings (record/png.cpp).
+// The driver's PNG settings (record/png_bands.cpp).
 const int kPngLevel = 4;
 const int kPngStrategy = 0; // Z_DEFAULT_STRATEGY
 const unsigned char kPngFilter = 2; // "Up": each byte less the one above it
+const int kPngBandRows = 32;
 
 } // namespace bench

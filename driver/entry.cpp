@@ -7,6 +7,7 @@
 #include "driver/display_memory.h"
 #include "log/log.h"
 #include "record/capture.h"
+#include "record/png_bands.h"
 #include "screen/refresh.h"
 #include "screen/window.h"
 
@@ -49,11 +50,12 @@ char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
 }
 
 // Done leaves nothing of the driver behind, so a host may unload it: the
-// window, its class and the picture go, and the log file is closed (a later
-// Init opens it again and appends).
+// window, its class, the picture and the last PNG recording's kept image
+// go, and the log file is closed (a later Init opens it again and appends).
 void WINAPI DISPLAYDLL_Done() {
     WriteLog("**** Done Called ****", "Closing");
     CloseScreen();
+    ForgetPngBands();
     WriteLog("**** Done Called ****", "Closed");
     CloseLog();
 }

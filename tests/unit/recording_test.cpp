@@ -4,6 +4,7 @@
 #include "config/config.h"
 #include "driver/tavlora.h"
 #include "record/capture.h"
+#include "record/png_bands.h"
 #include "record/recording.h"
 #include "screen/window.h"
 #include "test_support.h"
@@ -47,9 +48,12 @@ class Recording : public DriverTest {
         std::sort(names.begin(), names.end());
         return names;
     }
+    // Between recordings only the last PNG's kept image and its bands
+    // hold memory: zlib's is given back.
     void ExpectNothingLeft() {
         EXPECT_EQ(sim::live_handles(), 0);
-        EXPECT_EQ(sim::live_globals(), 0) << "zlib's memory is given back";
+        int kept = PngBandCount() > 0 ? 1 + PngBandCount() : 0;
+        EXPECT_EQ(sim::live_globals(), kept) << "zlib's memory is given back";
     }
 };
 
@@ -214,6 +218,73 @@ TEST_F(Recording, ThePngWriterTakesTwentyFourAndThirtyTwoBitRows) {
     EXPECT_TRUE(Logged("Error CaptureAnImage no PNG of 4 x 2 at 16 bits"));
 }
 
+// The kept bands of the last PNG: rows compressed before are used again only
+// while they, and the row above each band, are as they were.
+TEST_F(Recording, APngOfAnImageChangedInAFewRowsDecodesToTheNewImage) {
+    Start("Width=8\nHeight=4\nRecordFile=unused.bmp\nEndHostOnClose=0\n");
+    struct Picture {
+        int width, height;
+        WORD bits;
+        std::vector<COLORREF> pixels; // top row first
+    };
+    auto write = [&](const Picture &p) {
+        BITMAPINFOHEADER info = {sizeof info, p.width, p.height, 1, p.bits, BI_RGB, 0, 0, 0, 0, 0};
+        DWORD stride = (p.width * p.bits + 31) / 32 * 4;
+        std::vector<BYTE> memory(stride * p.height, 0x5A);
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x) {
+                BYTE *at = &memory[(p.height - 1 - y) * stride + x * (p.bits / 8)];
+                COLORREF c = p.pixels[y * p.width + x];
+                at[0] = GetBValue(c), at[1] = GetGValue(c), at[2] = GetRValue(c);
+            }
+        RecordImage image = {&info, memory.data(), stride, stride * p.height};
+        return WriteReplacing("bands.png", WritePngFile, image);
+    };
+    auto expectDecoded = [&](const Picture &p, const char *step) {
+        int w = 0, h = 0;
+        std::vector<COLORREF> pixels;
+        ASSERT_TRUE(DecodePng("bands.png", &w, &h, &pixels)) << step;
+        EXPECT_EQ(w, p.width) << step;
+        EXPECT_EQ(h, p.height) << step;
+        EXPECT_TRUE(pixels == p.pixels) << step;
+    };
+    Picture p = {13, 100, 32, {}};
+    for (int i = 0; i < p.width * p.height; ++i) p.pixels.push_back(RGB(i * 7, i / 13 * 3, i % 13 * 19));
+    ASSERT_TRUE(write(p));
+    expectDecoded(p, "first");
+    std::string first = ReadFile("bands.png");
+
+    sim::clear_journal();
+    ASSERT_TRUE(write(p));
+    EXPECT_EQ(ReadFile("bands.png"), first);
+    EXPECT_EQ(sim::calls("GlobalAlloc"), 0) << "unchanged rows are not compressed again";
+
+    // The last row of a band is the row above the next band's first.
+    struct Change {
+        const char *step;
+        int row;
+    } changes[] = {{"the row above a band", 63}, {"a band's first row", 64}, {"the top row", 0},
+                   {"the bottom row", 99}};
+    for (const Change &c : changes) {
+        p.pixels[c.row * p.width + 5] ^= 0x00FFFFFF;
+        ASSERT_TRUE(write(p)) << c.step;
+        expectDecoded(p, c.step);
+    }
+    // Another size or layout is compressed anew.
+    Picture wider = {14, 100, 32, {}};
+    for (int i = 0; i < wider.width * wider.height; ++i) wider.pixels.push_back(RGB(i, 200, i * 3));
+    ASSERT_TRUE(write(wider));
+    expectDecoded(wider, "wider");
+    wider.bits = 24;
+    wider.pixels[40] = RGB(1, 2, 3);
+    ASSERT_TRUE(write(wider));
+    expectDecoded(wider, "24 bits");
+    ExpectNothingLeft();
+    // Done lets the kept image go.
+    DISPLAYDLL_Done();
+    EXPECT_EQ(sim::live_globals(), 0);
+}
+
 // A PNG that could not be made is no frame: the next one takes its number.
 TEST_F(Recording, AFailedPngIsNotCountedAsAFrame) {
     Start("Width=9\nHeight=5\nRecordFile=f-#.png\n");
@@ -375,9 +446,10 @@ TEST_F(Recording, AFailedWriteKeepsTheOldRecordingAndLeavesNoTemporaryFile) {
         struct Fault {
             const char *operation;
             int nth;
-        } faults[] = {{"WriteFile", 3}, {"WriteFile", 1}, {"GlobalAlloc", 2}, {"GlobalLock", 1},
-                      {"CreateFileA", 1}};
+        } faults[] = {{"WriteFile", 3}, {"WriteFile", 1}, {"GlobalAlloc", 2}, {"GlobalAlloc", 3},
+                      {"GlobalLock", 1}, {"CreateFileA", 1}};
         for (const Fault &f : faults) {
+            ForgetPngBands(); // the PNG is compressed anew, as after a start
             sim::fail_call(f.operation, f.nth, ERROR_ACCESS_DENIED);
             DISPLAYDLL_SetPosition(1, 1);
             Write(f.operation); // a change, so the image would differ
