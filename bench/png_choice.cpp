@@ -1,9 +1,9 @@
 // The measurement behind the PNG recordings' settings: each candidate
-// filter, zlib level and strategy encodes the same images, and its median
-// time and its file size are printed (docs/performance.md gives the
-// figures). The images are the README's screenshots of the sample and the
-// LCD displays, recorded from the real window under Wine by GDI+, so each
-// size is also set against GDI+'s file of the same pixels.
+// filter, zlib level, strategy and band height encodes the same images,
+// and its median time and its file size are printed (docs/performance.md
+// gives the figures). The images are the README's screenshots of the
+// sample and the LCD displays, recorded from the real window under Wine by
+// GDI+, so each size is also set against GDI+'s file of the same pixels.
 //
 //   build/native/png-choice docs/screenshot.png bench/data/lcd-20x4.png [ROUNDS]
 #include <png.h>
@@ -52,6 +52,7 @@ struct Candidate {
     int level;
     int strategy;
     Filter filter;
+    int band; // rows compressed on their own, each band from a reset; 0: one stream
 };
 
 const char *StrategyName(int strategy) {
@@ -78,13 +79,25 @@ size_t Encode(const Image &image, const Candidate &c, std::vector<unsigned char>
               std::vector<unsigned char> &out) {
     z_stream z;
     memset(&z, 0, sizeof z);
-    deflateInit2(&z, c.level, Z_DEFLATED, 15, 8, c.strategy);
+    deflateInit2(&z, c.level, Z_DEFLATED, c.band ? -15 : 15, 8, c.strategy);
     const size_t bytes = static_cast<size_t>(image.width) * 3;
     row.resize(bytes + 1);
-    out.resize(deflateBound(&z, static_cast<uLong>((bytes + 1) * image.height)));
+    out.resize(deflateBound(&z, static_cast<uLong>((bytes + 1) * image.height)) +
+               16 * static_cast<size_t>(image.height));
     z.next_out = out.data();
     z.avail_out = static_cast<uInt>(out.size());
+    size_t banked = 0; // bytes of the bands before the current one
     for (int y = 0; y < image.height; ++y) {
+        if (c.band && y % c.band == 0 && y > 0) {
+            z.avail_in = 0;
+            deflate(&z, Z_SYNC_FLUSH);
+            banked += z.total_out;
+            Bytef *next = z.next_out;
+            uInt room = z.avail_out;
+            deflateReset(&z);
+            z.next_out = next;
+            z.avail_out = room;
+        }
         const unsigned char *p = &image.rgb[y * bytes];
         const unsigned char *above = y ? p - bytes : nullptr;
         Filter f = c.filter == PerRow ? ChooseFilter(p, above, bytes) : c.filter;
@@ -102,9 +115,11 @@ size_t Encode(const Image &image, const Candidate &c, std::vector<unsigned char>
         }
         z.next_in = row.data();
         z.avail_in = static_cast<uInt>(row.size());
-        deflate(&z, y == image.height - 1 ? Z_FINISH : Z_NO_FLUSH);
+        deflate(&z, y == image.height - 1 ? (c.band ? Z_SYNC_FLUSH : Z_FINISH) : Z_NO_FLUSH);
     }
-    size_t size = z.total_out;
+    // Bands: the zlib header, an empty final block and the Adler-32 besides.
+    if (c.band) banked += 2 + 2 + 4;
+    size_t size = z.total_out + banked;
     deflateEnd(&z);
     return 8 + 25 + 12 + size + 12; // signature, IHDR, one IDAT, IEND
 }
@@ -127,9 +142,12 @@ int main(int argc, char **argv) {
 
     std::vector<Candidate> candidates;
     for (int level : {1, 2, 3, 4, 6})
-        for (Filter f : {None, Sub, Up, PerRow}) candidates.push_back({level, Z_DEFAULT_STRATEGY, f});
-    for (Filter f : {Up, Paeth, PerRow}) candidates.push_back({1, Z_RLE, f});
-    candidates.push_back({4, Z_FILTERED, Up});
+        for (Filter f : {None, Sub, Up, PerRow}) candidates.push_back({level, Z_DEFAULT_STRATEGY, f, 0});
+    for (Filter f : {Up, Paeth, PerRow}) candidates.push_back({1, Z_RLE, f, 0});
+    candidates.push_back({4, Z_FILTERED, Up, 0});
+    // Bands of rows compressed on their own, which a recording can keep.
+    for (int band : {16, 32, 64}) candidates.push_back({4, Z_DEFAULT_STRATEGY, Up, band});
+    for (int level : {1, 2}) candidates.push_back({level, Z_DEFAULT_STRATEGY, Up, 32});
 
     // Rounds of every candidate in turn, so that a passing load on the
     // machine falls on all of them alike.
@@ -146,11 +164,11 @@ int main(int argc, char **argv) {
             }
 
     printf("medians of %d rounds; sizes in bytes and against GDI+'s file of the same pixels\n", rounds);
-    printf("%-5s %-10s %-8s | %-28s | %-28s\n", "level", "strategy", "filter", images[0].path.c_str(),
+    printf("%-5s %-10s %-8s %-5s | %-28s | %-28s\n", "level", "strategy", "filter", "band", images[0].path.c_str(),
            images[1].path.c_str());
     for (size_t c = 0; c < candidates.size(); ++c) {
-        printf("%-5d %-10s %-8s", candidates[c].level, StrategyName(candidates[c].strategy),
-               kFilterNames[candidates[c].filter]);
+        printf("%-5d %-10s %-8s %-5d", candidates[c].level, StrategyName(candidates[c].strategy),
+               kFilterNames[candidates[c].filter], candidates[c].band);
         for (int i = 0; i < 2; ++i) {
             std::vector<double> &t = times[c * 2 + i];
             std::sort(t.begin(), t.end());
