@@ -7,6 +7,7 @@
 #include "png_bands.h"
 
 #include "log/log.h"
+#include "screen/compose.h"
 
 #include <zlib.h>
 
@@ -17,9 +18,8 @@ static const int kLevel = 4;
 static const int kStrategy = Z_DEFAULT_STRATEGY;
 static const BYTE kFilterUp = 2;
 static const LONG kBandRows = 32;
-static const LONG kMaxWidth = 8192; // the widest image the display is composed in
-static const LONG kMaxBands = 256;  // rows enough for the tallest
-static const DWORD kMaxRowBytes = 1 + 3 * kMaxWidth;
+static const LONG kMaxBands = (kMaxImageSide + kBandRows - 1) / kBandRows;
+static const DWORD kMaxRowBytes = 1 + 3 * kMaxImageSide;
 static const DWORD kMaxBandBytes = kBandRows * kMaxRowBytes;
 
 struct Band {
@@ -192,7 +192,7 @@ bool UpdatePngBands(const RecordImage &image) {
     const BITMAPINFOHEADER &info = *image.info;
     const DWORD bytesPerPixel = info.biBitCount / 8u;
     if ((info.biBitCount != 24 && info.biBitCount != 32) || info.biWidth <= 0 ||
-        info.biHeight <= 0 || info.biWidth > kMaxWidth || info.biHeight > kBandRows * kMaxBands ||
+        info.biHeight <= 0 || info.biWidth > kMaxImageSide || info.biHeight > kBandRows * kMaxBands ||
         image.stride / bytesPerPixel < static_cast<DWORD>(info.biWidth) ||
         image.size / image.stride < static_cast<DWORD>(info.biHeight)) {
         char detail[128];
