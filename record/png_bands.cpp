@@ -71,6 +71,12 @@ void ForgetPngBands() {
 
 int PngBandCount() { return static_cast<int>(Kept.bandCount); }
 
+int PngKeptBlocks() {
+    int blocks = Kept.memory ? 1 : 0;
+    for (LONG b = 0; b < Kept.bandCount; ++b) blocks += Kept.bands[b].memory ? 1 : 0;
+    return blocks;
+}
+
 const BYTE *PngBand(int band, DWORD *size) {
     *size = Kept.bands[band].size;
     return Kept.bands[band].data;

@@ -21,3 +21,7 @@ DWORD PngBandsAdler();
 
 // Lets the kept pixels and bands go.
 void ForgetPngBands();
+
+// How many of the platform's memory blocks the kept image holds: all that
+// a recording leaves allocated.
+int PngKeptBlocks();

@@ -3,6 +3,7 @@
 #include "config/config.h"
 #include "driver/display_memory.h"
 #include "platform/sim/sim_control.h"
+#include "record/png_bands.h"
 #include "screen/picture.h"
 #include "screen/refresh.h"
 #include "screen/rows.h"
@@ -107,6 +108,7 @@ void RememberLoadState() {
 
 void ResetDriver() {
     if (ScreenPicture.picture) ScreenPicture.picture->Release();
+    ForgetPngBands(); // its blocks are the platform's, which the reset forgets
     sim::reset();
     memcpy(TextRows, LoadTextRows, sizeof TextRows);
     memcpy(ShadowRows, LoadShadowRows, sizeof ShadowRows);

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "record/png_bands.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -13,6 +15,7 @@ void DriverTest::SetUp() {
     ASSERT_NE(mkdtemp(templ), nullptr);
     folder_ = templ;
     ASSERT_EQ(chdir(folder_.c_str()), 0);
+    ForgetPngBands(); // a test before this one in the same process may have kept a PNG
     sim::reset();
 }
 
