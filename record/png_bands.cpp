@@ -56,7 +56,8 @@ static BYTE *Allocate(SIZE_T bytes, HGLOBAL *memory) {
     *memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
     BYTE *data = *memory ? static_cast<BYTE *>(GlobalLock(*memory)) : NULL;
     if (!data) {
-        LogLastError(*memory ? "CaptureAnImage GlobalLock failed" : "CaptureAnImage GlobalAlloc failed");
+        LogLastError(*memory ? "CaptureAnImage GlobalLock failed"
+                             : "CaptureAnImage GlobalAlloc failed");
         if (*memory) GlobalFree(*memory);
         *memory = NULL;
     }
@@ -69,7 +70,9 @@ void ForgetPngBands() {
     memset(&Kept, 0, sizeof Kept);
 }
 
-int PngBandCount() { return static_cast<int>(Kept.bandCount); }
+int PngBandCount() {
+    return static_cast<int>(Kept.bandCount);
+}
 
 int PngKeptBlocks() {
     int blocks = Kept.memory ? 1 : 0;
@@ -198,7 +201,8 @@ bool UpdatePngBands(const RecordImage &image) {
     const BITMAPINFOHEADER &info = *image.info;
     const DWORD bytesPerPixel = info.biBitCount / 8u;
     if ((info.biBitCount != 24 && info.biBitCount != 32) || info.biWidth <= 0 ||
-        info.biHeight <= 0 || info.biWidth > kMaxImageSide || info.biHeight > kBandRows * kMaxBands ||
+        info.biHeight <= 0 || info.biWidth > kMaxImageSide ||
+        info.biHeight > kBandRows * kMaxBands ||
         image.stride / bytesPerPixel < static_cast<DWORD>(info.biWidth) ||
         image.size / image.stride < static_cast<DWORD>(info.biHeight)) {
         char detail[128];
