@@ -2,27 +2,10 @@
 // configuration file saved while the host runs.
 #include "wine_support.h"
 
-#include <cstdio>
 
 namespace {
 
 using Desktop = HostFolder;
-
-// The rectangles of the host's "window ..." lines, in order.
-std::vector<RECT> WindowRects(const std::string &output, std::vector<int> *found) {
-    std::vector<RECT> rects;
-    for (size_t at = output.find("window found="); at != std::string::npos;
-         at = output.find("window found=", at + 1)) {
-        int isThere = 0;
-        unsigned long style = 0;
-        long l = 0, t = 0, r = 0, b = 0;
-        sscanf(output.c_str() + at, "window found=%d style=0x%lX rect=%ld,%ld,%ld,%ld", &isThere,
-               &style, &l, &t, &r, &b);
-        found->push_back(isThere);
-        rects.push_back(RECT{l, t, r, b});
-    }
-    return rects;
-}
 
 TEST_F(Desktop, WithoutEndHostOnCloseTheHostGoesOnAndTheWindowComesBack) {
     WriteConfig("Debug=1\nEndHostOnClose=0\nX=70\nY=80\nWidth=320\nHeight=200\n"

@@ -6,25 +6,10 @@
 // window WM_DPICHANGED itself (Wine reports one DPI for every monitor).
 #include "wine_support.h"
 
-#include <cstdio>
 
 namespace {
 
 using Placement = HostFolder;
-
-std::vector<RECT> WindowRects(const std::string &output) {
-    std::vector<RECT> rects;
-    for (size_t at = output.find("window found="); at != std::string::npos;
-         at = output.find("window found=", at + 1)) {
-        int isThere = 0;
-        unsigned long style = 0;
-        long l = 0, t = 0, r = 0, b = 0;
-        sscanf(output.c_str() + at, "window found=%d style=0x%lX rect=%ld,%ld,%ld,%ld", &isThere,
-               &style, &l, &t, &r, &b);
-        rects.push_back(RECT{l, t, r, b});
-    }
-    return rects;
-}
 
 TEST_F(Placement, AMovedWindowComesBackWhereItWasLeftAndTheFileKeepsItsLines) {
     const std::string config = "Debug=1\r\n// my display\r\nEndHostOnClose=0\r\nRememberPlace=1\r\n"

@@ -1,5 +1,6 @@
 #include "wine_support.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -158,4 +159,19 @@ bool Near(COLORREF a, COLORREF b, int tolerance) {
     return abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
            abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
            abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+std::vector<RECT> WindowRects(const std::string &output, std::vector<int> *found) {
+    std::vector<RECT> rects;
+    for (size_t at = output.find("window found="); at != std::string::npos;
+         at = output.find("window found=", at + 1)) {
+        int isThere = 0;
+        unsigned long style = 0;
+        long l = 0, t = 0, r = 0, b = 0;
+        sscanf(output.c_str() + at, "window found=%d style=0x%lX rect=%ld,%ld,%ld,%ld", &isThere,
+               &style, &l, &t, &r, &b);
+        if (found) found->push_back(isThere);
+        rects.push_back(RECT{l, t, r, b});
+    }
+    return rects;
 }

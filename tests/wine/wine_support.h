@@ -51,5 +51,9 @@ CaptureFile ReadCapture(const std::string &bytes);
 // True when two colours differ by at most `tolerance` in each component.
 bool Near(COLORREF a, COLORREF b, int tolerance);
 
+// The rectangles of the host's "window ..." lines, in order; with `found`,
+// also whether each line found the window.
+std::vector<RECT> WindowRects(const std::string &output, std::vector<int> *found = nullptr);
+
 // The build folder, where the test program, the DLL and the host lie.
 std::string BuildFolder();
