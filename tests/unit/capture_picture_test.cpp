@@ -20,10 +20,7 @@ class Capture : public DriverTest {
     void Start(const std::string &config) {
         sim::set_frame(0, 0);
         sim::set_ticks(0);
-        WriteConfig("Debug=1\nRecord=1\nRecordInterval=-1\n" + config);
-        char ok = 0;
-        DISPLAYDLL_Init(0, 0, nullptr, &ok);
-        ASSERT_EQ(ok, 1);
+        StartWith("Debug=1\nRecord=1\nRecordInterval=-1\n" + config);
     }
     void ExpectNothingLeaked() {
         EXPECT_EQ(sim::live_gdi_objects(), 0);

@@ -19,10 +19,7 @@ namespace {
 class Module : public DriverTest {
   protected:
     void Start(const std::string &config) {
-        WriteConfig(config);
-        char ok = 0;
-        DISPLAYDLL_Init(0, 0, nullptr, &ok);
-        ASSERT_EQ(ok, 1);
+        StartWith(config);
     }
     void WriteAt(int column, int row, const char *text) {
         DISPLAYDLL_SetPosition(column, row);

@@ -12,10 +12,7 @@ namespace {
 class Place : public DriverTest {
   protected:
     void Start(const std::string &config) {
-        WriteConfig(config);
-        char ok = 0;
-        DISPLAYDLL_Init(0, 0, nullptr, &ok);
-        ASSERT_EQ(ok, 1);
+        StartWith(config);
     }
     RECT Where() {
         RECT r;

@@ -25,10 +25,7 @@ class Recording : public DriverTest {
     void Start(const std::string &config) {
         sim::set_frame(0, 0);
         sim::set_ticks(1000);
-        WriteConfig("Debug=1\nRecord=1\nRecordInterval=-1\n" + config);
-        char ok = 0;
-        DISPLAYDLL_Init(0, 0, nullptr, &ok);
-        ASSERT_EQ(ok, 1);
+        StartWith("Debug=1\nRecord=1\nRecordInterval=-1\n" + config);
     }
     void Write(const char *text) { DISPLAYDLL_Write(const_cast<char *>(text)); }
     bool Logged(const std::string &line) {

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "driver/tavlora.h"
 #include "record/png_bands.h"
 
 #include <cstdlib>
@@ -17,6 +18,13 @@ void DriverTest::SetUp() {
     ASSERT_EQ(chdir(folder_.c_str()), 0);
     ForgetPngBands(); // a test before this one in the same process may have kept a PNG
     sim::reset();
+}
+
+void DriverTest::StartWith(const std::string &config) {
+    WriteConfig(config);
+    char ok = 0;
+    DISPLAYDLL_Init(0, 0, nullptr, &ok);
+    ASSERT_EQ(ok, 1);
 }
 
 void DriverTest::TearDown() {

@@ -21,6 +21,9 @@ class DriverTest : public ::testing::Test {
     // The log's lines with their 17-character timestamps and blank removed.
     std::vector<std::string> LogLines();
     void WriteConfig(const std::string &text) { WriteFile("displays/Tavlora.cfg", text); }
+    // Writes the configuration and starts the driver, which must make its
+    // window.
+    void StartWith(const std::string &config);
     // For a test that makes a release fail on purpose: TearDown then does not
     // require every GDI object and device context to be gone.
     void AllowLeakedObjects() { leaksAllowed_ = true; }

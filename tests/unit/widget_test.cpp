@@ -16,10 +16,7 @@ namespace {
 class Widget : public DriverTest {
   protected:
     void Start(const std::string &config) {
-        WriteConfig("Debug=1\nEndHostOnClose=0\nWidth=200\nHeight=100\n" + config);
-        char ok = 0;
-        DISPLAYDLL_Init(0, 0, nullptr, &ok);
-        ASSERT_EQ(ok, 1);
+        StartWith("Debug=1\nEndHostOnClose=0\nWidth=200\nHeight=100\n" + config);
     }
     void TearDown() override {
         DISPLAYDLL_Done(); // the window and the log close; the host stays
