@@ -235,17 +235,22 @@ TEST_F(ModuleLimits, APictureShowsBetweenTheDotsAndTheBezelCoversItsEdge) {
 // A run of lit cells is turned from unlit to lit in one piece: the dots in
 // the leftmost and rightmost columns of its first and last cells (a bar
 // graph's 1/5 step, built-in 144, and its mirror) must be inside it, on
-// plain glass and over a picture.
+// plain glass and over a picture, and also when the system refuses the
+// transfers.
 TEST_F(ModuleLimits, DotsAtTheEdgesOfARunOfLitCellsAreLit) {
     WriteFile("p.jpg", ReadFile(std::string(TAVLORA_SOURCE_DIR) + "/tests/data/corners.jpg"));
     const char *const texts[] = {"\x90\x01\x01\x01\x01\x90", "\x01    \x90", "\x90    \x01",
                                  " \x90  \x01 ", " \x01  \x90 ", "     \x90", "\x01     ",
                                  "  \x01   ", "   \x90  "};
-    for (bool picture : {false, true}) {
+    // The third and fourth ways: every transfer refused, so the dots go as
+    // regions of rectangles, and the log says why.
+    for (int way = 0; way < 4; ++way) {
+        const bool picture = way % 2 != 0, refused = way >= 2;
         Start(std::string("Module=6x1\nPicture=") + (picture ? "p.jpg" : "") + "\n");
         Glyph(1, kRightColumn);
+        if (refused) sim::fail_call("StretchDIBits", 0, ERROR_INVALID_PARAMETER);
         for (const char *text : texts) {
-            SCOPED_TRACE(testing::Message() << (picture ? "picture: " : "glass: ") << text[0] + 0
+            SCOPED_TRACE(testing::Message() << (picture ? "picture" : "glass") << (refused ? ", refused: " : ": ") << text[0] + 0
                                             << " ... " << text[5] + 0);
             WriteAt(1, 1, text);
             for (int cell = 0; cell < 6; ++cell) {
@@ -262,7 +267,9 @@ TEST_F(ModuleLimits, DotsAtTheEdgesOfARunOfLitCellsAreLit) {
                     }
             }
         }
-        EXPECT_EQ(Logged("Error"), 0);
+        sim::clear_faults();
+        EXPECT_EQ(Logged("Error"), Logged("Error Error from StretchDIBits"));
+        EXPECT_EQ(Logged("Error") > 0, refused);
         Stop();
     }
 }
