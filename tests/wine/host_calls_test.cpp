@@ -100,7 +100,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-TEST_F(HostCalls, TheTimersWritesWhileTheMenuIsOpenOrTheWindowMovesAreShown) {
+TEST_F(HostCalls, WritesFromTheTimerWhileTheMenuIsOpenOrTheWindowMovesAreShown) {
     HWND window = Start("Frame=1\n");
     ASSERT_NE(window, nullptr);
     struct Case {
