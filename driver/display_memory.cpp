@@ -21,21 +21,27 @@ void FillStartupRows() {
     Cursor.Row = 1;
 }
 
+// Two host threads may write at once (display memory has no lock): each
+// call reads the cursor once into a copy it keeps on the display, so their
+// texts may mix but no write leaves the rows or their terminator cells.
 void WriteAtCursor(const char *text) {
     if (!text) return;
     // A column or row of 0 names no cell: write as if it were 1.
-    if (Cursor.Column < 1) Cursor.Column = 1;
-    if (Cursor.Row < 1) Cursor.Row = 1;
+    int column = Cursor.Column, row = Cursor.Row;
+    if (column < 1) column = 1;
+    if (row < 1) row = 1;
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
-        if (Cursor.Column > kColumns) {
-            Cursor.Column = 1;
-            Cursor.Row = Cursor.Row % kRows + 1;
+        if (column > kColumns) {
+            column = 1;
+            row = row % kRows + 1;
         }
-        TextRows[Cursor.Row - 1][Cursor.Column - 1] = *p;
-        ++Cursor.Column;
+        TextRows[row - 1][column - 1] = *p;
+        ++column;
     }
     // Column 81 is the row's terminator cell, so a full row keeps its 80 cells.
-    TextRows[Cursor.Row - 1][Cursor.Column - 1] = 0;
+    TextRows[row - 1][column - 1] = 0;
+    Cursor.Column = column;
+    Cursor.Row = row;
 }
 
 void MoveCursor(unsigned column, unsigned row) {

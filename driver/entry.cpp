@@ -69,8 +69,10 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     return TRUE;
 }
 
+// The text is stored before the refresh processes messages: a call the
+// menu's or a drag's loop makes meanwhile (the host's timer) may move the
+// cursor.
 void WINAPI DISPLAYDLL_Write(char *text) {
-    ProcessWindowMessages();
     WriteAtCursor(text);
     RefreshScreen();
 }

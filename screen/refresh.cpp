@@ -91,7 +91,12 @@ static int RefreshWindow() {
     return 1;
 }
 
+// Another thread's call leaves the window and its recording to the
+// window's thread, whose next refresh shows what that call stored. A call
+// from inside the menu's or a drag's loop refreshes at once: its message
+// processing does nothing there, and no paint is open while a loop runs.
 int RefreshScreen() {
+    if (!OnWindowThread()) return 1;
     // The window's sizes as the window sees them, whatever the host's DPI setting.
     void *kept = EnterDisplayDpi();
     int refreshed = RefreshWindow();

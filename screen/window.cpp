@@ -101,7 +101,21 @@ void CloseScreen() {
     ReleasePicture();
 }
 
+bool OnWindowThread() {
+    static bool logged;
+    if (!DisplayWindow || GetWindowThreadProcessId(DisplayWindow, NULL) == GetCurrentThreadId())
+        return true;
+    if (!logged)
+        WriteLog("Thread", "a call from another thread than the window's: its text, cursor and "
+                           "glyphs are kept, and the window's thread shows them at its next write");
+    logged = true;
+    return false;
+}
+
 void ProcessWindowMessages() {
+    static bool dispatching;
+    if (dispatching || !OnWindowThread()) return;
+    dispatching = true;
     // Without a window a null filter would take every message of the host's
     // thread, its quit message included: then take none.
     // A message may close the window: then the loop ends with it.
@@ -115,6 +129,7 @@ void ProcessWindowMessages() {
         TranslateMessage(&Message);
         DispatchMessageA(&Message);
     }
+    dispatching = false;
 }
 
 LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -23,7 +23,16 @@ void ApplyWindowSettings();
 // the host process; otherwise the next DISPLAYDLL_Init makes it again.
 void CloseScreen();
 
-// Dispatches the window's pending messages without waiting.
+// True when the calling thread may use the window (its messages, repaint
+// and recordings): the thread that made it, or any while there is none.
+// The first call from another thread says so in the log.
+bool OnWindowThread();
+
+// Dispatches the window's pending messages without waiting. Called again
+// from inside a dispatched message (the menu's or a drag's own loop runs
+// the host's timers, which call the driver), or from another thread, it
+// does nothing: those messages are the running loop's or the window
+// thread's.
 void ProcessWindowMessages();
 
 LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

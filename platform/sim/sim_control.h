@@ -73,6 +73,13 @@ void set_local_time(const SYSTEMTIME &time);
 // posts WM_COMMAND with this id to the menu's window, as Windows does.
 // 0 (the start state): the menu closes with nothing picked.
 void pick_menu_command(UINT id);
+// Calls `call` while the next menu TrackPopupMenu shows is open, as the
+// menu's own message loop runs the host's timers, whose calls come back into
+// the driver; then the menu closes as pick_menu_command says.
+void call_while_menu_open(void (*call)());
+// The thread the calls come from, as GetCurrentThreadId reports it (1 until
+// set). A window belongs to the thread that created it.
+void set_current_thread(DWORD id);
 // The layered-window attributes last set on a window: false when none were.
 bool layered_attributes(HWND window, COLORREF *key, BYTE *alpha, DWORD *flags);
 

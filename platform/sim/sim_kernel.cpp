@@ -38,6 +38,7 @@ struct Kernel {
     int handles = 0;
     int globals = 0;
     std::map<std::string, std::string> environment;
+    DWORD thread = 1;
 };
 
 Kernel &kernel() {
@@ -184,6 +185,8 @@ void advance_ticks(ULONGLONG milliseconds) {
     kernel().ticks += milliseconds;
 }
 
+void set_current_thread(DWORD id) { kernel().thread = id; }
+
 int live_handles() { return kernel().handles; }
 int live_globals() { return kernel().globals; }
 
@@ -193,6 +196,8 @@ using sim::enter;
 using sim::kernel;
 
 DWORD WINAPI GetLastError() { return kernel().lastError; }
+
+DWORD WINAPI GetCurrentThreadId() { return kernel().thread; }
 
 void WINAPI SetLastError(DWORD code) { kernel().lastError = code; }
 

@@ -125,6 +125,7 @@ struct Window {
     bool visible;
     bool minimized;
     bool destroying;
+    DWORD thread; // the thread that created it
     RECT invalid; // the area to paint, client coordinates; empty when valid
     bool erase;   // its background is still to be erased
     Surface client;
@@ -611,6 +612,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     w.visible = false;
     w.minimized = false;
     w.destroying = false;
+    w.thread = GetCurrentThreadId();
     w.invalid = RECT{0, 0, 0, 0};
     w.erase = false;
     w.client.width = clientWidth;
@@ -665,6 +667,13 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
 BOOL WINAPI IsWindow(HWND window) {
     if (enter("IsWindow", "%p", static_cast<void *>(window))) return FALSE;
     return findWindow(window) ? TRUE : FALSE;
+}
+
+DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId) {
+    sim::Window *w = findWindow(window);
+    if (processId) *processId = w ? GetCurrentProcessId() : 0;
+    if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return w ? w->thread : 0;
 }
 
 BOOL WINAPI IsWindowVisible(HWND window) {

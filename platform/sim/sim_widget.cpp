@@ -21,6 +21,7 @@ struct Widget {
     std::map<uintptr_t, std::vector<UINT>> menus; // the ids of each menu's items
     uintptr_t nextMenu = 1;
     UINT picked = 0;
+    void (*whileOpen)() = nullptr;
     bool clockSet = false;
     SYSTEMTIME clock = {};
 };
@@ -49,6 +50,10 @@ void set_local_time(const SYSTEMTIME &time) {
 
 void pick_menu_command(UINT id) {
     widget().picked = id;
+}
+
+void call_while_menu_open(void (*call)()) {
+    widget().whileOpen = call;
 }
 
 bool layered_attributes(HWND window, COLORREF *key, BYTE *alpha, DWORD *flags) {
@@ -132,6 +137,9 @@ BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, H
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    void (*whileOpen)() = sim::widget().whileOpen;
+    sim::widget().whileOpen = nullptr;
+    if (whileOpen) whileOpen();
     UINT picked = sim::widget().picked;
     sim::widget().picked = 0;
     for (UINT id : it->second)

@@ -448,6 +448,7 @@ BOOL WINAPI GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level, 
 ULONGLONG WINAPI GetTickCount64();
 void WINAPI Sleep(DWORD milliseconds);
 DWORD WINAPI GetCurrentProcessId();
+DWORD WINAPI GetCurrentThreadId();
 // The process's environment: the simulation keeps its own, empty at the start.
 DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value);
@@ -463,6 +464,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                             HINSTANCE instance, LPVOID param);
 BOOL WINAPI ShowWindow(HWND window, int command);
 BOOL WINAPI IsWindow(HWND window);
+DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD processId);
 BOOL WINAPI IsWindowVisible(HWND window);
 BOOL WINAPI IsIconic(HWND window);
 BOOL WINAPI DestroyWindow(HWND window);
