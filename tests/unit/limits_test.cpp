@@ -91,6 +91,12 @@ TEST_F(Limits, ARefusedColourOverrideDrawsInTheSetsColour) {
               1);
     EXPECT_EQ(sim::window_pixel(DisplayWindow, 0, 0), RGB(7, 8, 9));
     EXPECT_EQ(sim::window_pixel(DisplayWindow, 14, 14), RGB(blue.back[0], blue.back[1], blue.back[2]));
+    // Set some other way than by the file, a part above 255 still is no colour.
+    const int32_t above[3] = {256, 5, 5};
+    memcpy(ScreenSettings.ModuleDotColor, above, sizeof above);
+    ModuleLayout module;
+    ASSERT_TRUE(ResolveModule(&module));
+    EXPECT_EQ(module.dot[0], blue.dot[0]);
 }
 
 TEST_F(Limits, TheCheckMarksAChangedValueAndSaysItSkippedAByteOrderMark) {
