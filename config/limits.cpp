@@ -61,7 +61,7 @@ static void LogOnce(char *last, size_t size, const char *detail) {
 }
 
 bool KeepWithinLimit(const ValueLimit &limit, int row, int32_t *value, int read) {
-    char *last = Logged[&limit - kLimits][row >= 0 && row <= 4 ? row : 0];
+    char *last = Logged[&limit - kLimits][row]; // row: 0 to 4
     const size_t lastSize = sizeof Logged[0][0];
     char name[40];
     if (row > 0)
