@@ -71,7 +71,7 @@ static void CopyText(char *destination, size_t size, const char *text) {
 }
 
 // Reads up to three numbers; `read` says how many were there.
-static ConfigLineStatus ReadColour(const char *text, int32_t colour[3], const char *event,
+static ConfigLineStatus ReadColour(const char *text, int32_t *colour, const char *event,
                                    int *read) {
     *read = 0;
     while (*read < 3 && ReadNextNumber(&text, &colour[*read])) ++*read;
@@ -157,7 +157,7 @@ static ConfigLineStatus ReadKey(const ConfigKey &key, const char *line, char *ba
     case ConfigNumber: {
         ConfigLineStatus status = ReadNumber(value, number);
         const ValueLimit *limit = LimitOf(key, row > 0);
-        if (status == ConfigApplied && limit && KeepWithinLimit(*limit, row, number, 1))
+        if (status == ConfigApplied && limit && KeepNumberWithinLimit(*limit, row, number))
             return ConfigClamped;
         return status;
     }
@@ -171,7 +171,8 @@ static ConfigLineStatus ReadKey(const ConfigKey &key, const char *line, char *ba
         int read;
         ConfigLineStatus status = ReadColour(value, number, key.event, &read);
         const ValueLimit *limit = LimitOf(key, row > 0);
-        if (read > 0 && limit && KeepWithinLimit(*limit, row, number, read)) return ConfigClamped;
+        if (read > 0 && limit && KeepColourWithinLimit(*limit, row, number, read))
+            return ConfigClamped;
         return status;
     }
     case ConfigText:

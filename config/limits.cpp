@@ -53,50 +53,58 @@ void DescribeLimitUse(const ValueLimit &limit, const int32_t *value, char *text,
         snprintf(text, size, "out of range: %d used", value[0]);
 }
 
-static void LogOnce(char *last, size_t size, const char *detail) {
+// Logs `detail` unless it is what was logged last for the limit and row;
+// an empty one (the value in range) forgets it.
+static void LogOnce(const ValueLimit &limit, int row, const char *detail) {
+    char *last = Logged[&limit - kLimits][row]; // row: 0 to 4
     if (strcmp(last, detail) == 0) return;
-    WriteLog("Configuration", detail);
+    if (detail[0]) WriteLog("Configuration", detail);
     // Not logging yet (Debug= comes later in the file): said when it is.
-    snprintf(last, size, "%s", DebugLevel != 0 ? detail : "");
+    snprintf(last, sizeof Logged[0][0], "%s", DebugLevel != 0 ? detail : "");
 }
 
-bool KeepWithinLimit(const ValueLimit &limit, int row, int32_t *value, int read) {
-    char *last = Logged[&limit - kLimits][row]; // row: 0 to 4
-    const size_t lastSize = sizeof Logged[0][0];
-    char name[40];
+// "Zoom=", or a row's "Line2DotGap=".
+static void KeyName(const ValueLimit &limit, int row, char *name, size_t size) {
     if (row > 0)
-        snprintf(name, sizeof name, "Line%d%s", row, limit.key);
+        snprintf(name, size, "Line%d%s", row, limit.key);
     else
-        snprintf(name, sizeof name, "%s", limit.key);
-    char detail[160];
-    if (!limit.refused) {
-        if (Within(limit, value[0])) {
-            last[0] = 0;
-            return false;
-        }
-        const int32_t given = value[0];
-        value[0] = given < limit.low ? limit.low : limit.high;
-        if (limit.high == INT32_MAX)
-            snprintf(detail, sizeof detail, "%s%d is below %d: %d used", name, given, limit.low,
-                     value[0]);
-        else
-            snprintf(detail, sizeof detail, "%s%d is outside %d to %d: %d used", name, given,
-                     limit.low, limit.high, value[0]);
-        LogOnce(last, lastSize, detail);
-        return true;
-    }
-    if (read == 3 && (Unset(value) ||
-                      (Within(limit, value[0]) && Within(limit, value[1]) && Within(limit, value[2])))) {
-        last[0] = 0;
+        snprintf(name, size, "%s", limit.key);
+}
+
+bool KeepNumberWithinLimit(const ValueLimit &limit, int row, int32_t *value) {
+    if (Within(limit, *value)) {
+        LogOnce(limit, row, "");
         return false;
     }
+    char name[40], detail[160];
+    KeyName(limit, row, name, sizeof name);
+    const int32_t given = *value;
+    *value = given < limit.low ? limit.low : limit.high;
+    if (limit.high == INT32_MAX)
+        snprintf(detail, sizeof detail, "%s%d is below %d: %d used", name, given, limit.low,
+                 *value);
+    else
+        snprintf(detail, sizeof detail, "%s%d is outside %d to %d: %d used", name, given,
+                 limit.low, limit.high, *value);
+    LogOnce(limit, row, detail);
+    return true;
+}
+
+bool KeepColourWithinLimit(const ValueLimit &limit, int row, int32_t *colour, int read) {
+    if (read == 3 && (Unset(colour) || (Within(limit, colour[0]) && Within(limit, colour[1]) &&
+                                        Within(limit, colour[2])))) {
+        LogOnce(limit, row, "");
+        return false;
+    }
+    char name[40], detail[160];
+    KeyName(limit, row, name, sizeof name);
     if (read < 3)
         snprintf(detail, sizeof detail, "%s has %d of its 3 numbers: %s", name, read,
                  limit.refused);
     else
         snprintf(detail, sizeof detail, "%s%d %d %d has a part outside %d to %d: %s", name,
-                 value[0], value[1], value[2], limit.low, limit.high, limit.refused);
-    value[0] = value[1] = value[2] = -1;
-    LogOnce(last, lastSize, detail);
+                 colour[0], colour[1], colour[2], limit.low, limit.high, limit.refused);
+    colour[0] = colour[1] = colour[2] = -1;
+    LogOnce(limit, row, detail);
     return true;
 }

@@ -20,12 +20,13 @@ struct ValueLimit {
 // as they are.
 const ValueLimit *LimitOf(const ConfigKey &key, bool row);
 
-// Brings the value just read for `limit` into its range: a number clamped;
+// Bring the value just read for `limit` into its range: a number clamped;
 // a colour with `read` of its 3 parts read, any part outside the range or
 // missing, set to -1 -1 -1 (not set). `row` is 1 to 4 for a row's key, 0
 // otherwise. True when the value was changed; logged once while the file
 // gives that value.
-bool KeepWithinLimit(const ValueLimit &limit, int row, int32_t *value, int read);
+bool KeepNumberWithinLimit(const ValueLimit &limit, int row, int32_t *value);
+bool KeepColourWithinLimit(const ValueLimit &limit, int row, int32_t *colour, int read);
 
 // What was used instead, for the configuration check: "out of range: 25 used".
 void DescribeLimitUse(const ValueLimit &limit, const int32_t *value, char *text, size_t size);

@@ -61,13 +61,11 @@ struct DotGrid {
 int32_t RoundInset(int32_t d, int32_t y) {
     const int64_t dy = 2 * static_cast<int64_t>(y) + 1 - d;
     const int64_t room = static_cast<int64_t>(d) * d - dy * dy; // (2x + 1 - d)^2 may be this
-    if (room < 0) return d / 2;
-    int64_t root = 0; // the whole square root of room
+    int64_t root = 0; // the whole square root of room: 1 to d for y inside the dot
     for (int64_t step = int64_t(1) << 31; step > 0; step >>= 1)
         if ((root + step) * (root + step) <= room) root += step;
-    // The first x with d - 1 - 2x <= root.
-    const int64_t x = (d - 1 - root + 1) / 2;
-    return static_cast<int32_t>(x < 0 ? 0 : x > d / 2 ? d / 2 : x);
+    // The first x with d - 1 - 2x <= root: 0 to d / 2.
+    return static_cast<int32_t>((d - root) / 2);
 }
 
 // A module's grid: dots `pitch` apart from the cell's corner, 6 pitches a cell.
@@ -277,7 +275,7 @@ void FillRoundDot(HDC surface, const RECT &dot, int32_t d, HBRUSH brush) {
         int32_t end = y + 1;
         while (end < d && RoundInset(d, end) == inset) ++end;
         RECT band = {dot.left + inset, dot.top + y, dot.right - inset, dot.top + end};
-        if (band.left < band.right && band.top < band.bottom) FillRect(surface, &band, brush);
+        FillRect(surface, &band, brush);
         y = end;
     }
 }

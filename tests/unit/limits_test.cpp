@@ -62,11 +62,12 @@ TEST_F(Limits, EachValueOutsideItsRangeIsLoggedOnceWithTheValueUsed) {
         EXPECT_EQ(Logged("Configuration "), ++said) << c.line << ": once, however often it is read";
     }
     // Given again after a value in range: said again.
-    for (const char *zoom : {"Zoom=100", "Zoom=0"}) {
-        WriteConfig(std::string("Debug=1\n") + zoom + "\n");
+    for (const char *line : {"Zoom=100", "Zoom=0", "ModuleBackColor=1 2 3", "ModuleBackColor=10 20"}) {
+        WriteConfig(std::string("Debug=1\n") + line + "\n");
         ReadConfigFile();
     }
     EXPECT_EQ(Logged("Configuration Zoom=0 is outside 25 to 800: 25 used"), 2);
+    EXPECT_EQ(Logged("Configuration ModuleBackColor= has 2 of its 3 numbers"), 2);
 }
 
 // Each key's range, at its edges: inside as given and nothing said, a step
@@ -294,6 +295,7 @@ TEST_F(Limits, AWindowIsMadeWhereItCanBeSeenAndEachCorrectionIsLoggedOnce) {
          {1080, 660, 1280, 760}, NULL},
         {"Width=0\nHeight=0\nX=2147483647\nY=2147483647\nKeepOnScreen=1\n",
          {1272, 752, 1280, 760}, NULL},
+        {"Width=200\nHeight=100\nX=10\nY=20\n", {10, 20, 210, 120}, NULL}, // as it is
     };
     for (const Case &c : cases) {
         StartWith(std::string("Debug=1\nEndHostOnClose=0\nWatchConfig=1\n") + c.config);
@@ -316,6 +318,8 @@ TEST_F(Limits, AWindowIsMadeWhereItCanBeSeenAndEachCorrectionIsLoggedOnce) {
         }
         DISPLAYDLL_Done();
     }
+    EXPECT_EQ(Logged("Window "), Logged("Window off the screen") + Logged("Window closed") + 5)
+        << "each correction once";
 }
 
 TEST_F(Limits, AWindowLargerThanTheScreenIsMovedOnceNotAtEveryDisplayChange) {
