@@ -131,6 +131,10 @@ TEST_F(Limits, EveryRangeHoldsItsEdgesAndNoMore) {
             ++said;
         }
     }
+    // A fourth number is no part of the colour, nor of the key after it.
+    read("ModuleDotOffColor=5 5 5");
+    read("ModuleDotColor=1 2 3 4");
+    EXPECT_EQ(s.ModuleDotOffColor[0], 5);
     // What a module makes of the lowest sizes.
     read("Module=1x1\nZoom=100\nModuleDotSize=1\nModuleDotGap=0");
     ModuleLayout module;
@@ -236,7 +240,7 @@ TEST_F(Limits, TheMenusRereadAppliesAFileOnlyOnceItIsWhole) {
 }
 
 // A module's round dots are round at every size: through the mask (80
-// pixels) and, for a cell too large for it, band by band (192 pixels).
+// pixels) and, for a cell too large for it, band by band (189 pixels).
 class RoundDots : public SurfaceTest {
   protected:
     RoundDots() : SurfaceTest(1000, 1600) {}
@@ -246,10 +250,10 @@ TEST_F(RoundDots, AreRoundAboveSixtyFourPixels) {
     snprintf(reinterpret_cast<char *>(TextRows[0]), kColumns + 1, "%s", "\xff");
     struct Case {
         int dotSize, zoom, d;
-    } cases[] = {{40, 200, 80}, {64, 300, 192}};
+    } cases[] = {{40, 200, 80}, {63, 300, 189}};
     for (const Case &c : cases) {
         WriteConfig("Module=1x1\nModuleDotShape=round\nModuleMargin=0\nModuleBezel=0\n"
-                    "ModuleDotGap=0\nModuleDotSize=" + std::to_string(c.dotSize) +
+                    "ModuleDotGap=1\nModuleDotSize=" + std::to_string(c.dotSize) +
                     "\nZoom=" + std::to_string(c.zoom) + "\n");
         ReadConfigFile();
         int32_t x, y, w, h;
@@ -268,6 +272,7 @@ TEST_F(RoundDots, AreRoundAboveSixtyFourPixels) {
                 outside += !in;
                 wrong += (At(px, py) == lit) != in;
             }
+        for (int px = 0; px < c.d; ++px) wrong += At(px, c.d) == lit; // the gap below it
         EXPECT_EQ(wrong, 0) << c.d;
         EXPECT_GT(outside, c.d) << c.d << ": corners left out";
     }
