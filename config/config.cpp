@@ -1,5 +1,6 @@
 #include "config.h"
 
+#include "config/limits.h"
 #include "config/module.h"
 #include "log/log.h"
 #include "platform/platform.h"
@@ -69,13 +70,15 @@ static void CopyText(char *destination, size_t size, const char *text) {
     snprintf(destination, size, "%s", text);
 }
 
-static ConfigLineStatus ReadColour(const char *text, int32_t colour[3], const char *event) {
-    int read = 0;
-    while (read < 3 && ReadNextNumber(&text, &colour[read])) ++read;
+// Reads up to three numbers; `read` says how many were there.
+static ConfigLineStatus ReadColour(const char *text, int32_t *colour, const char *event,
+                                   int *read) {
+    *read = 0;
+    while (*read < 3 && ReadNextNumber(&text, &colour[*read])) ++*read;
     char detail[48];
     snprintf(detail, sizeof detail, "%d %d %d", colour[0], colour[1], colour[2]);
     WriteLog(event, detail);
-    return read == 3 ? ConfigApplied : read == 0 ? ConfigNoNumber : ConfigPartColour;
+    return *read == 3 ? ConfigApplied : *read == 0 ? ConfigNoNumber : ConfigPartColour;
 }
 
 static ConfigLineStatus ReadNumber(const char *text, int32_t *field) {
@@ -145,22 +148,33 @@ const ConfigKey RowKeys[] = {
 const int RowKeyCount = sizeof RowKeys / sizeof RowKeys[0];
 
 // Stores the value of `key` read from `line` (the text after the key's
-// name) into the record at `base`.
-static ConfigLineStatus ReadKey(const ConfigKey &key, const char *line, char *base) {
+// name) into the record at `base`; `row` is 1 to 4 for a row's key, else 0.
+static ConfigLineStatus ReadKey(const ConfigKey &key, const char *line, char *base, int row) {
     char *field = base + key.offset;
     int32_t *number = reinterpret_cast<int32_t *>(field);
     const char *value = line + strlen(key.name);
     switch (key.kind) {
-    case ConfigNumber:
-        return ReadNumber(value, number);
+    case ConfigNumber: {
+        ConfigLineStatus status = ReadNumber(value, number);
+        const ValueLimit *limit = LimitOf(key, row > 0);
+        if (status == ConfigApplied && limit && KeepNumberWithinLimit(*limit, row, number))
+            return ConfigClamped;
+        return status;
+    }
     case ConfigSwitch: {
         int32_t read;
         if (!ReadConfigNumber(value, &read)) return ConfigNoNumber;
         *number = read != 0 ? key.code : 0;
         return ConfigApplied;
     }
-    case ConfigColour:
-        return ReadColour(value, number, key.event);
+    case ConfigColour: {
+        int read;
+        ConfigLineStatus status = ReadColour(value, number, key.event, &read);
+        const ValueLimit *limit = LimitOf(key, row > 0);
+        if (read > 0 && limit && KeepColourWithinLimit(*limit, row, number, read))
+            return ConfigClamped;
+        return status;
+    }
     case ConfigText:
         CopyText(field, key.size, value);
         return ConfigApplied;
@@ -181,7 +195,7 @@ static ConfigLineStatus ParseRowLine(const char *line) {
     if (digit < '1' || digit > '4') return ConfigBadRow;
     char *row = reinterpret_cast<char *>(&ConfiguredLayouts[digit - '1']);
     for (int k = 0; k < RowKeyCount; ++k)
-        if (StartsWith(line + 5, RowKeys[k].name)) return ReadKey(RowKeys[k], line + 5, row);
+        if (StartsWith(line + 5, RowKeys[k].name)) return ReadKey(RowKeys[k], line + 5, row, digit - '0');
     return ConfigNoKey;
 }
 
@@ -189,7 +203,7 @@ ConfigLineStatus ParseConfigLine(const char *line) {
     if (!line) return ConfigNoKey;
     for (int k = 0; k < ScreenKeyCount; ++k)
         if (StartsWith(line, ScreenKeys[k].name))
-            return ReadKey(ScreenKeys[k], line, reinterpret_cast<char *>(&ScreenSettings));
+            return ReadKey(ScreenKeys[k], line, reinterpret_cast<char *>(&ScreenSettings), 0);
     if (!StartsWith(line, "Line")) return ConfigNoKey;
     return ParseRowLine(line);
 }
@@ -222,11 +236,24 @@ static void LogCutLine(int number, const char *line) {
     WriteLog("Configuration", detail);
 }
 
-bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context) {
+// Moves past a UTF-8 byte-order mark at the file's start (Notepad writes
+// one); true when there was one. Anything else is read from the start.
+static bool SkipByteOrderMark(FILE *file) {
+    unsigned char start[3];
+    if (fread(start, 1, 3, file) == 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF)
+        return true;
+    rewind(file);
+    return false;
+}
+
+bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context,
+                    bool *byteOrderMark) {
     // Binary: in text mode the Windows library ends the file at its first
     // Ctrl-Z byte. ReadLine takes care of carriage returns itself.
     FILE *file = fopen(path, "rb");
     if (!file) return false;
+    bool mark = SkipByteOrderMark(file);
+    if (byteOrderMark) *byteOrderMark = mark;
     char line[kLineBuffer];
     bool cut;
     for (int number = 1; ReadLine(file, line, &cut); ++number) {

@@ -110,7 +110,8 @@ enum ConfigLineStatus {
     ConfigNoKey,     // no known key at the line's start
     ConfigBadRow,    // "Line" followed by a row number other than 1 to 4
     ConfigNoNumber,  // a numeric key without a readable number: field kept
-    ConfigPartColour // a colour with fewer than three readable numbers
+    ConfigPartColour, // a colour with fewer than three readable numbers
+    ConfigClamped     // a value outside its range (config/limits.h): another stored
 };
 
 // How the reader met one line of the file, for the configuration check.
@@ -119,8 +120,11 @@ typedef void (*ConfigLineObserver)(void *context, int lineNumber, const char *li
                                    ConfigLineKind kind, ConfigLineStatus status, bool cut);
 
 // Reads the file at `path` line by line into the settings; the observer, if
-// any, hears of every line. Returns false when the file cannot be opened.
-bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context);
+// any, hears of every line. A UTF-8 byte-order mark at the start is skipped
+// (*byteOrderMark says whether there was one). Returns false when the file
+// cannot be opened.
+bool ReadConfigFrom(const char *path, ConfigLineObserver observer, void *context,
+                    bool *byteOrderMark = NULL);
 
 // "displays\<module>.cfg"; false when it does not fit in `size`.
 bool ConfigFilePath(char *path, size_t size);

@@ -22,8 +22,6 @@ const int ModuleColourSetCount = sizeof ModuleColourSets / sizeof ModuleColourSe
 
 static const char *const kDotShapes[] = {"square", "round"}; // index: round or not
 
-// The values a module's sizes are kept within.
-static const int32_t kMaxDotSize = 64, kMaxDotGap = 32, kMaxMargin = 32, kMaxBezel = 256;
 
 static int32_t Clamp(int32_t value, int32_t low, int32_t high) {
     return value < low ? low : value > high ? high : value;
@@ -65,9 +63,13 @@ static int FindColourSet(const char *name) {
     return -1;
 }
 
-// The configured colour, or the set's when any part is negative (not set).
+// The configured colour, or the set's when any part is outside 0 to 255
+// (negative: not set; the reader refuses the others, config/limits.h).
+static bool ColourPart(int32_t part) {
+    return part >= 0 && part <= 255;
+}
 static void TakeColour(int32_t out[3], const int32_t configured[3], const int32_t fromSet[3]) {
-    bool set = configured[0] >= 0 && configured[1] >= 0 && configured[2] >= 0;
+    bool set = ColourPart(configured[0]) && ColourPart(configured[1]) && ColourPart(configured[2]);
     memcpy(out, set ? configured : fromSet, 3 * sizeof(int32_t));
 }
 
@@ -76,12 +78,12 @@ bool ResolveModule(ModuleLayout *m) {
     memset(m, 0, sizeof *m);
     if (!ReadModuleSize(s.Module, &m->columns, &m->rows)) return false;
     // Whole pixels at the display's scale: every dot the same size.
-    m->dotSize = ScaleLength(Clamp(s.ModuleDotSize, 1, kMaxDotSize));
+    m->dotSize = ScaleLength(Clamp(s.ModuleDotSize, 1, kMaxModuleDotSize));
     if (m->dotSize < 1) m->dotSize = 1;
-    m->dotGap = ScaleLength(Clamp(s.ModuleDotGap, 0, kMaxDotGap));
+    m->dotGap = ScaleLength(Clamp(s.ModuleDotGap, 0, kMaxModuleDotGap));
     m->pitch = m->dotSize + m->dotGap;
-    m->margin = Clamp(s.ModuleMargin, 0, kMaxMargin);
-    m->bezel = ScaleLength(Clamp(s.ModuleBezel, 0, kMaxBezel));
+    m->margin = Clamp(s.ModuleMargin, 0, kMaxModuleMargin);
+    m->bezel = ScaleLength(Clamp(s.ModuleBezel, 0, kMaxModuleBezel));
     m->left = m->top = m->bezel + m->margin * m->pitch;
     // The last character's last dot ends a blank column (and row) and a gap
     // short of its cell; the margin follows from there.

@@ -12,6 +12,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// The values a module's sizes are kept within (config/limits.h).
+const int32_t kMaxModuleDotSize = 64, kMaxModuleDotGap = 32, kMaxModuleMargin = 32,
+              kMaxModuleBezel = 256;
+
 // One colour set: the lit glass, lit dots, unlit dots and the bezel.
 struct ModuleColourSet {
     const char *name;

@@ -12,6 +12,7 @@
 // between them, is not read half-way.
 static const ULONGLONG kLookEveryMs = 1000;
 static const ULONGLONG kSettleMs = 500;
+static const int kSettleLooks = 6; // a read on demand waits at most 3 seconds
 
 static bool Watching;
 static WIN32_FILE_ATTRIBUTE_DATA Seen;    // the file as last read; zero if it was missing
@@ -94,6 +95,27 @@ bool ConfigFileSaved() {
     Seen = current;
     WriteLog("Configuration", "read again");
     return true;
+}
+
+bool ReadSettledConfig() {
+    char path[256];
+    if (!ConfigFilePath(path, sizeof path)) return false;
+    WIN32_FILE_ATTRIBUTE_DATA first, second;
+    bool seen = LookAt(path, &first);
+    for (int look = 0; look < kSettleLooks; ++look) {
+        Sleep(static_cast<DWORD>(kSettleMs));
+        bool seenAgain = LookAt(path, &second);
+        bool empty = second.nFileSizeLow == 0 && second.nFileSizeHigh == 0;
+        if (seen && seenAgain && !empty && SameVersion(first, second)) {
+            if (!ReadWhole(path, second)) break;
+            return true;
+        }
+        first = second;
+        seen = seenAgain;
+    }
+    WriteLog("Configuration", seen ? "not read again: it is being saved (or empty); nothing changed"
+                                   : "not read again: the file cannot be found; nothing changed");
+    return false;
 }
 
 bool ConfigEditedSinceRead() {

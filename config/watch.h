@@ -13,6 +13,12 @@ void StartWatchingConfig();
 // every setting as it was and is tried again later.
 bool ConfigFileSaved();
 
+// Reads the file on demand (the menu's command) by the same rule: once it
+// has stayed the same across two looks half a second apart, waiting those
+// half seconds, at most 3 seconds in all. True when it was read whole;
+// otherwise every setting is as it was, and the log says why.
+bool ReadSettledConfig();
+
 // For the driver's own saves: whether the file changed since the driver
 // last read it (false when it is not watched), and a note that the file as
 // it is now counts as read.

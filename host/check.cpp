@@ -2,6 +2,7 @@
 #include "host/script.h"
 
 #include "config/config.h"
+#include "config/limits.h"
 #include "config/module.h"
 #include "log/log.h"
 
@@ -220,7 +221,7 @@ std::string Describe(const char *text, ConfigLineKind kind, ConfigLineStatus sta
         *problem = true;
         return "not a number, Debug kept " + FieldValue(state, Fields()[kDebugField]) + quoted;
     }
-    if (status == ConfigApplied || status == ConfigPartColour) {
+    if (status == ConfigApplied || status == ConfigPartColour || status == ConfigClamped) {
         Reading reading = Probe(line);
         if (reading.field < 0) return "read, nothing set" + quoted; // not met: every key stores
         const Field &f = Fields()[reading.field];
@@ -229,6 +230,17 @@ std::string Describe(const char *text, ConfigLineKind kind, ConfigLineStatus sta
                 ? ModuleValueProblem(f.member->name, reinterpret_cast<const char *>(&state) + f.offset)
                 : NULL;
         if (status == ConfigApplied && !unusable) return Setting(state, reading.field);
+        if (status == ConfigClamped) {
+            *problem = true;
+            const ValueLimit *limit = LimitOf(*f.member, f.row > 0);
+            char use[64] = "out of range";
+            if (limit)
+                DescribeLimitUse(*limit,
+                                 reinterpret_cast<const int32_t *>(
+                                     reinterpret_cast<const char *>(&state) + f.offset),
+                                 use, sizeof use);
+            return Setting(state, reading.field) + " (" + use + ")" + quoted;
+        }
         if (status == ConfigApplied) {
             *problem = true;
             return "unusable value, " + Setting(state, reading.field) + ", " + unusable;
@@ -322,10 +334,15 @@ CheckResult CheckConfig(const char *path, std::string *report) {
     for (LineLayout &row : start.rows) row = RowDefaults;
     SetState(start);
     Check check = {report, 0};
-    if (!ReadConfigFrom(path, Observe, &check)) {
+    bool byteOrderMark = false;
+    const size_t firstLine = report->size();
+    if (!ReadConfigFrom(path, Observe, &check, &byteOrderMark)) {
         *report += std::string("cannot read ") + path + "\n";
         return CheckUnreadable;
     }
+    if (byteOrderMark)
+        report->insert(firstLine,
+                       "the file starts with a UTF-8 byte-order mark (as Notepad saves): skipped\n");
     ReportSettings(report);
     if (check.problems == 0) {
         *report += "result: no problems\n";

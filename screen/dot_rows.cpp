@@ -13,7 +13,8 @@
 // The rows of an LCD module (config/module.h) lie on a grid of their own:
 // dots a pitch apart, a character 6 pitches across, every cell of the row
 // drawn, and round dots when the module asks for them. Round dots are
-// stamped into the mask; the region fallback draws them square. On plain
+// stamped into the mask, or filled a band of pixel rows at a time where the
+// mask cannot be used; they are round at every size. On plain
 // glass a module row takes two transfers instead of four: every dot unlit
 // with the glass between them, then the lit ones turned to their colour.
 #include "config/config.h"
@@ -47,16 +48,25 @@ unsigned char MaskBits[kMaskBytes];
 // Where a row's dots lie: the cell advance, the dot grid's offsets inside
 // a cell and the dot size. Geometry is 32-bit with truncating division, as
 // for custom characters; sums are taken in 64 bits and kept in range.
-// A round dot leaves out `inset[y]` pixels at each end of its pixel row y.
-const int kMaxRoundDot = 64;
-
 struct DotGrid {
     int64_t x, y, width;
     int32_t left[5], top[8];
     int32_t dotWidth, dotHeight;
-    bool round;
-    int32_t inset[kMaxRoundDot];
+    bool round; // square dots of `dotWidth`, round ones leave out RoundInset pixels
 };
+
+// The pixels a round dot of `d` pixels leaves out at each end of its pixel
+// row y: those whose centres lie outside the circle its square holds, where
+// (2x + 1 - d)^2 + (2y + 1 - d)^2 > d^2.
+int32_t RoundInset(int32_t d, int32_t y) {
+    const int64_t dy = 2 * static_cast<int64_t>(y) + 1 - d;
+    const int64_t room = static_cast<int64_t>(d) * d - dy * dy; // (2x + 1 - d)^2 may be this
+    int64_t root = 0; // the whole square root of room: 1 to d for y inside the dot
+    for (int64_t step = int64_t(1) << 31; step > 0; step >>= 1)
+        if ((root + step) * (root + step) <= room) root += step;
+    // The first x with d - 1 - 2x <= root: 0 to d / 2.
+    return static_cast<int32_t>((d - root) / 2);
+}
 
 // A module's grid: dots `pitch` apart from the cell's corner, 6 pitches a cell.
 void ModuleGrid(const LineLayout &layout, DotGrid *grid) {
@@ -66,17 +76,7 @@ void ModuleGrid(const LineLayout &layout, DotGrid *grid) {
     for (int r = 0; r < 8; ++r) grid->top[r] = r * pitch;
     const int32_t size = pitch - (layout.DotGap > 0 ? layout.DotGap : 0);
     grid->dotWidth = grid->dotHeight = size < 1 ? 1 : size;
-    const int32_t d = grid->dotWidth;
-    grid->round = layout.RoundDots != 0 && d >= 4 && d <= kMaxRoundDot;
-    // The pixels whose centres lie inside the circle the dot's square holds:
-    // (2x + 1 - d)^2 + (2y + 1 - d)^2 <= d^2.
-    for (int32_t y = 0; grid->round && y < d; ++y) {
-        int32_t x = 0;
-        while (x < d / 2 &&
-               (2 * x + 1 - d) * (2 * x + 1 - d) + (2 * y + 1 - d) * (2 * y + 1 - d) > d * d)
-            ++x;
-        grid->inset[y] = x;
-    }
+    grid->round = layout.RoundDots != 0 && grid->dotWidth >= 4;
 }
 
 DotGrid GridOf(const LineLayout &layout) {
@@ -174,7 +174,8 @@ MaskArea BuildMask(const DotGrid &grid, const unsigned char *text, int first, in
                 const int64_t top = grid.top[r] - grid.top[0];
                 for (int64_t y = top; y < top + grid.dotHeight; ++y) {
                     unsigned char *row = MaskBits + a.stride * static_cast<size_t>(y);
-                    const int32_t inset = grid.round ? grid.inset[y - top] : 0;
+                    const int32_t inset =
+                        grid.round ? RoundInset(grid.dotWidth, static_cast<int32_t>(y - top)) : 0;
                     for (int64_t x = left + inset; x < left + grid.dotWidth - inset; ++x)
                         row[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
                 }
@@ -266,11 +267,32 @@ DWORD CollectDots(const DotGrid &grid, const unsigned char *text, int first, int
     return n;
 }
 
+// Fills a round dot a band of pixel rows at a time, each band the rows of
+// one inset.
+void FillRoundDot(HDC surface, const RECT &dot, int32_t d, HBRUSH brush) {
+    for (int32_t y = 0; y < d;) {
+        const int32_t inset = RoundInset(d, y);
+        int32_t end = y + 1;
+        while (end < d && RoundInset(d, end) == inset) ++end;
+        RECT band = {dot.left + inset, dot.top + y, dot.right - inset, dot.top + end};
+        FillRect(surface, &band, brush);
+        y = end;
+    }
+}
+
 // Paints the lit (or unlit) dots of the cells as one region filled once;
-// without a region (the system refused one), each dot on its own.
+// without a region (the system refused one), each dot on its own. Round
+// dots go each on its own, band by band.
 void RegionDots(HDC surface, const DotGrid &grid, const unsigned char *text, int first, int count,
                 bool lit, COLORREF colour) {
     DWORD n = CollectDots(grid, text, first, count, lit);
+    if (n != 0 && grid.round) {
+        HBRUSH brush = CreateSolidBrush(colour);
+        for (DWORD i = 0; i < n; ++i)
+            FillRoundDot(surface, DotRegion.dots[i], grid.dotWidth, brush);
+        DeleteObject(brush);
+        return;
+    }
     if (n == 0) return;
     HBRUSH brush = CreateSolidBrush(colour);
     HRGN region = ExtCreateRegion(NULL, sizeof DotRegion.header + n * sizeof(RECT),

@@ -117,7 +117,7 @@ void OpenConfigFile(int) {
 }
 
 void ReadConfigAgain(int) {
-    ReadConfigFile();
+    if (!ReadSettledConfig()) return; // a half-saved file is not applied
     StartWatchingConfig(); // the watch starts from the file as read now
     ApplyWindowSettings();
     WriteLog("Configuration", "read again");

@@ -36,5 +36,5 @@ void ZoomTo(int percent);      // as RememberPlace keeps it
 void SavePlaceNow(int);        // X=, Y= and Zoom= into the file, as RememberPlace does
 void SaveDisplayPicture(int);  // a PNG of the display in "screenshots"
 void OpenConfigFile(int);      // in the user's editor for it
-void ReadConfigAgain(int);     // as a watched file that was saved, at once
+void ReadConfigAgain(int);     // as a watched file that was saved, once it is whole
 void CloseDisplay(int);        // as the close button does

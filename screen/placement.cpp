@@ -6,6 +6,7 @@
 #include "screen/refresh.h"
 #include "screen/scale.h"
 #include "screen/window.h"
+#include "screen/window_range.h"
 
 #include <cstdio>
 #include <cstring>
@@ -53,8 +54,8 @@ void LeaveDisplayDpi(void *kept) {
 }
 
 // Configured places are 96-DPI units; the window's are the system's pixels.
-static int32_t ToScreen(int32_t value) {
-    return static_cast<int32_t>(static_cast<int64_t>(value) * SystemDpi / 96);
+static int64_t ToScreen(int32_t value) {
+    return static_cast<int64_t>(value) * SystemDpi / 96;
 }
 static int32_t FromScreen(int32_t value) {
     int64_t scaled = static_cast<int64_t>(value) * 96;
@@ -62,34 +63,48 @@ static int32_t FromScreen(int32_t value) {
                                             : -((-scaled + SystemDpi / 2) / SystemDpi));
 }
 
-// The window's place and outer size as the settings say, at `zoom`.
+// The window's place and outer size as the settings say, at `zoom`, within
+// the range the system shows (screen/window_range.h). Corrections are
+// logged for the zoom the window has.
 static void Wanted(int32_t zoom, int32_t *x, int32_t *y, int32_t *width, int32_t *height) {
     static LineLayout scratch[4];
     int32_t kept = ScreenSettings.Zoom;
     ScreenSettings.Zoom = zoom;
     LoadWorkingLayouts(x, y, width, height, scratch);
     ScreenSettings.Zoom = kept;
-    *x = ToScreen(*x);
-    *y = ToScreen(*y);
+    KeepWindowInRange(ToScreen(*x), ToScreen(*y), *width, *height, zoom == kept, x, y, width,
+                      height);
 }
 
 bool KeepRectOnScreen(const RECT &window, const RECT &monitor, const RECT &work, RECT *moved) {
-    const int64_t width = window.right - window.left, height = window.bottom - window.top;
-    const int64_t seenWidth = (window.right < monitor.right ? window.right : monitor.right) -
-                              (window.left > monitor.left ? window.left : monitor.left);
-    const int64_t seenHeight = (window.bottom < monitor.bottom ? window.bottom : monitor.bottom) -
-                               (window.top > monitor.top ? window.top : monitor.top);
-    const int64_t seen = seenWidth > 0 && seenHeight > 0 ? seenWidth * seenHeight : 0;
-    if (width <= 0 || height <= 0 || 4 * seen >= width * height) return false;
+    const int64_t width = static_cast<int64_t>(window.right) - window.left;
+    const int64_t height = static_cast<int64_t>(window.bottom) - window.top;
+    if (width <= 0 || height <= 0) {
+        // Nothing to see: it stays when its corner is on the monitor.
+        if (window.left >= monitor.left && window.left < monitor.right &&
+            window.top >= monitor.top && window.top < monitor.bottom)
+            return false;
+    } else {
+        const int64_t seenWidth = (window.right < monitor.right ? window.right : monitor.right) -
+                                  (window.left > monitor.left ? window.left : monitor.left);
+        const int64_t seenHeight =
+            (window.bottom < monitor.bottom ? window.bottom : monitor.bottom) -
+            (window.top > monitor.top ? window.top : monitor.top);
+        const int64_t seen = seenWidth > 0 && seenHeight > 0 ? seenWidth * seenHeight : 0;
+        if (4 * seen >= width * height) return false;
+    }
+    const int64_t w = width > 0 ? width : 0, h = height > 0 ? height : 0;
     int64_t left = window.left, top = window.top;
-    if (left > work.right - width) left = work.right - width;
+    if (left > work.right - w) left = work.right - w;
     if (left < work.left) left = work.left;
-    if (top > work.bottom - height) top = work.bottom - height;
+    if (top > work.bottom - h) top = work.bottom - h;
     if (top < work.top) top = work.top;
+    // Larger than the work area and at its corner already: as far on as it goes.
+    if (left == window.left && top == window.top) return false;
     moved->left = static_cast<LONG>(left);
     moved->top = static_cast<LONG>(top);
-    moved->right = static_cast<LONG>(left + width);
-    moved->bottom = static_cast<LONG>(top + height);
+    moved->right = static_cast<LONG>(left + w);
+    moved->bottom = static_cast<LONG>(top + h);
     return true;
 }
 
@@ -272,12 +287,27 @@ LRESULT OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
 // Moved to a monitor of another DPI (or its DPI changed): the system's
 // suggested rectangle, and everything drawn at the new DPI.
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    static int32_t loggedDpi; // a DPI out of range, logged while it lasts
     const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
     if (!WindowContext || !suggested) return DefWindowProcA(window, WM_DPICHANGED, wParam, lParam);
-    SetDisplayDpi(static_cast<int32_t>(wParam & 0xFFFF));
-    if (!SetWindowPos(window, NULL, suggested->left, suggested->top,
-                      suggested->right - suggested->left, suggested->bottom - suggested->top,
-                      SWP_NOZORDER | SWP_NOACTIVATE))
+    const int32_t asked = static_cast<int32_t>(wParam & 0xFFFF);
+    const int32_t dpi = asked < kMinDpi ? kMinDpi : asked > kMaxDpi ? kMaxDpi : asked;
+    SetDisplayDpi(dpi);
+    int32_t x = suggested->left, y = suggested->top;
+    int32_t width = suggested->right - suggested->left, height = suggested->bottom - suggested->top;
+    if (dpi != asked) {
+        // The suggested size is for a DPI not used: the window's own at this one.
+        int32_t wantedX, wantedY;
+        Wanted(ScreenSettings.Zoom, &wantedX, &wantedY, &width, &height);
+        if (asked != loggedDpi) {
+            char detail[96];
+            snprintf(detail, sizeof detail, "%d DPI is outside %d to %d: %d used", asked, kMinDpi,
+                     kMaxDpi, dpi);
+            WriteLog("Window", detail);
+        }
+    }
+    loggedDpi = dpi != asked ? asked : 0;
+    if (!SetWindowPos(window, NULL, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE))
         LogLastError("Error from SetWindowPos");
     char detail[32];
     snprintf(detail, sizeof detail, "%d DPI", DisplayDpi());

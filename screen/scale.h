@@ -11,6 +11,9 @@
 #include <stdint.h>
 
 const int32_t kMinZoom = 25, kMaxZoom = 800;
+// The DPIs a window is drawn for: a monitor's DPI outside is taken as the
+// nearest of these.
+const int32_t kMinDpi = 48, kMaxDpi = 960;
 
 // A zoom within 25 to 800 percent.
 int32_t ClampZoom(int32_t percent);

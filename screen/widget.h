@@ -21,8 +21,9 @@ inline DWORD WidgetStyle(const ScreenSettingsRecord &s) {
 }
 
 // Opacity as used: 10 to 100 percent.
+const int32_t kMinOpacity = 10, kMaxOpacity = 100;
 inline int32_t WidgetOpacity(const ScreenSettingsRecord &s) {
-    return s.Opacity < 10 ? 10 : s.Opacity > 100 ? 100 : s.Opacity;
+    return s.Opacity < kMinOpacity ? kMinOpacity : s.Opacity > kMaxOpacity ? kMaxOpacity : s.Opacity;
 }
 
 inline bool WidgetColourKeyed(const ScreenSettingsRecord &s) {

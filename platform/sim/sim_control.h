@@ -35,6 +35,9 @@ void set_module_path(const char *path);
 // sets it; from then on it only moves when set or advanced (Sleep advances it).
 void set_ticks(ULONGLONG milliseconds);
 void advance_ticks(ULONGLONG milliseconds);
+// Called at each Sleep of the set clock, after it advanced: a test's other
+// program, busy while the driver waits. Null: none (the start state).
+void on_sleep(void (*hook)(void *context), void *context);
 
 // Desktop: the virtual-screen rectangle (metrics 76 to 79) and the screen's
 // dots per inch, as GetSystemMetrics and GetDeviceCaps report them.

@@ -35,6 +35,8 @@ struct Kernel {
     std::string modulePath = "C:\\Tavlora\\Tavlora.dll";
     bool manualClock = false;
     ULONGLONG ticks = 0;
+    void (*sleepHook)(void *) = nullptr;
+    void *sleepContext = nullptr;
     int handles = 0;
     int globals = 0;
     std::map<std::string, std::string> environment;
@@ -133,6 +135,11 @@ std::string host_path(const char *path) {
     for (char &c : p)
         if (c == '\\') c = '/';
     return p;
+}
+
+void on_sleep(void (*hook)(void *context), void *context) {
+    kernel().sleepHook = hook;
+    kernel().sleepContext = context;
 }
 
 void reset() {
@@ -553,6 +560,7 @@ void WINAPI Sleep(DWORD milliseconds) {
     enter("Sleep", "%u", milliseconds);
     if (kernel().manualClock) {
         kernel().ticks += milliseconds;
+        if (kernel().sleepHook) kernel().sleepHook(kernel().sleepContext);
         return;
     }
     timespec t{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};

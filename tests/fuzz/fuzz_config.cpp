@@ -82,7 +82,7 @@ void ParseWholeLines(std::vector<InputLine> &lines) {
         memcpy(buffer.get(), line.content.data(), line.content.size());
         buffer[line.content.size()] = 0;
         line.status = ParseConfigLine(buffer.get());
-        fuzz::Require(line.status >= ConfigApplied && line.status <= ConfigPartColour,
+        fuzz::Require(line.status >= ConfigApplied && line.status <= ConfigClamped,
                       "ParseConfigLine returns one of its statuses");
     }
 }

@@ -213,8 +213,8 @@ TEST_P(BadWindowSize, CreatesTheWindowAndGoesOnRepaintingAndCapturing) {
     ASSERT_NE(DisplayWindow, nullptr);
     RECT client;
     GetClientRect(DisplayWindow, &client);
-    EXPECT_EQ(client.right, size.width > 0 ? size.width : 0);
-    EXPECT_EQ(client.bottom, size.height > 0 ? size.height : 0);
+    EXPECT_EQ(client.right, size.width > 8 ? size.width : 8) << "the smallest window";
+    EXPECT_EQ(client.bottom, size.height > 8 ? size.height : 8);
 
     sim::clear_journal();
     WriteAt(1, 1, "Text\x01");

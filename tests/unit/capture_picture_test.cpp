@@ -108,10 +108,15 @@ TEST_F(Capture, HiddenAndMinimisedWindowsRecordWhatTheDisplayShows) {
     ExpectNothingLeaked();
 }
 
-// Beyond 8192 pixels a side the top-left part is drawn and recorded, and
-// the log says so once while it lasts.
+// A window is made no wider than 8192 pixels; one made larger afterwards
+// has its top-left part drawn and recorded, and the log says so once while
+// it lasts.
 TEST_F(Capture, AWindowTooLargeToDrawIsDrawnAndRecordedUpToTheLimitAndLoggedOnce) {
     Start("Width=9000\nHeight=20\nRecordFile=cap.bmp\nLine1FontColor=255 0 0\n");
+    RECT made;
+    GetWindowRect(DisplayWindow, &made);
+    EXPECT_EQ(made.right - made.left, 8192);
+    SetWindowPos(DisplayWindow, nullptr, 0, 0, 9000, 20, SWP_NOMOVE | SWP_NOZORDER);
     for (int i = 0; i < 3; ++i) DISPLAYDLL_Write(const_cast<char *>(i % 2 ? "a" : "b"));
     std::string file = ReadFile("cap.bmp");
     ASSERT_GE(file.size(), 54u);
