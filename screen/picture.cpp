@@ -120,7 +120,7 @@ void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *he
         char detail[100];
         snprintf(detail, sizeof detail, "%s: the system could not read it (0x%08lX)",
                  PictureProblem(ends ? PictureDamaged : PictureCutShort),
-                 static_cast<unsigned long>(result));
+                 static_cast<unsigned long>(static_cast<DWORD>(result)));
         LogPictureProblem(fileName, detail);
     }
     if (result != S_OK) {

@@ -156,7 +156,7 @@ class PictureFile : public DriverTest {
     char Start(const std::string &picture) {
         remove("logs/Tavlora.log");
         WriteFile("images/Tavlora.jpg", picture);
-        WriteConfig("Debug=1\nWidth=200\nHeight=100\n");
+        WriteConfig("Debug=1\nEndHostOnClose=0\nWidth=200\nHeight=100\n");
         char ok = 0;
         DISPLAYDLL_Init(0, 0, nullptr, &ok);
         return ok;
@@ -228,7 +228,7 @@ TEST_F(PictureFile, AMissingPictureIsLoggedOnceAndNoneWantedNever) {
     for (const char *picture : {"Picture=\n", "Picture=images\\gone.jpg\n"}) {
         bool wanted = picture[8] != '\n';
         remove("logs/Tavlora.log");
-        WriteConfig(std::string("Debug=1\nWidth=200\nHeight=100\n") + picture);
+        WriteConfig(std::string("Debug=1\nEndHostOnClose=0\nWidth=200\nHeight=100\n") + picture);
         char ok = 0;
         DISPLAYDLL_Init(0, 0, nullptr, &ok);
         for (const char *text : {"one", "two", "three"}) DISPLAYDLL_Write(const_cast<char *>(text));
