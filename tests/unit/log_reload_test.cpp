@@ -62,4 +62,14 @@ TEST_F(LogAcrossLoads, EveryStartAfterTheFirstAppends) {
     EXPECT_EQ(Count(lines, "**** Done Called **** Closed"), 3);
 }
 
+// The frame count shares the log's way of outliving the library.
+TEST_F(LogAcrossLoads, TheFrameCountOfAnEarlierLoadGoesOn) {
+    char left[64];
+    snprintf(left, sizeof left, "%lu:41", static_cast<unsigned long>(GetCurrentProcessId()));
+    SetEnvironmentVariableA("TAVLORA_FRAMES_Tavlora", left);
+    StartWith("Width=320\nHeight=120\nRecord=1\nRecordFile=f-##.bmp\n");
+    EXPECT_TRUE(FileExists("f-42.bmp"));
+    EXPECT_FALSE(FileExists("f-01.bmp"));
+}
+
 } // namespace

@@ -82,6 +82,11 @@ std::vector<HeaderCase> HeaderCases() {
                "\x01\x11\x00\xFF\xD9",
                25),
          PictureJpeg, 512, 256},
+        {"a JPEG with a restart marker before its frame",
+         Bytes("\xFF\xD8\xFF\xD0\xFF\xC0\x00\x0B\x08\x00\x20\x00\x30\x01\x01\x11\x00", 17),
+         PictureJpeg, 48, 32},
+        {"a JPEG cut right after its frame's size", corners.substr(0, kCornersFrame + 9),
+         PictureJpeg, 200, 100},
         {"a JPEG cut in its frame header", corners.substr(0, kCornersFrame + 6), PictureCutShort,
          0, 0},
         {"a JPEG cut in a table", corners.substr(0, 100), PictureCutShort, 0, 0},
@@ -95,6 +100,9 @@ std::vector<HeaderCase> HeaderCases() {
         {"a BMP with rows top-down", BmpHeader(3, -70000), PictureBmp, 3, 70000},
         {"a BMP of the old kind", Bytes("BM\0\0\0\0\0\0\0\0\0\0\0\0\x0C\0\0\0\x20\x01\x40\x00", 22),
          PictureBmp, 288, 64},
+        {"a BMP of the short OS/2 kind",
+         Bytes("BM\0\0\0\0\0\0\0\0\0\0\0\0\x10\0\0\0\x20\x01\0\0\x40\0\0\0", 26),
+         PictureBmp, 288, 64},
         {"a BMP of the lowest height", BmpHeader(3, INT32_MIN), PictureDamaged, 0, 0},
         {"a BMP cut in its info header", BmpHeader(3, 3).substr(0, 24), PictureCutShort, 0, 0},
         {"a GIF", Gif(2), PictureGif, 16, 8},
@@ -104,6 +112,7 @@ std::vector<HeaderCase> HeaderCases() {
          0},
         {"no bytes", "", PictureEmpty, 0, 0},
         {"a text", "Picture=images\\p.jpg\n", PictureUnknown, 0, 0},
+        {"a text starting as a BMP would", "Background=blue\n", PictureUnknown, 0, 0},
         {"a PNG", Bytes("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16), PictureUnknown, 0, 0},
     };
 }
@@ -127,6 +136,11 @@ TEST(PictureHeaders, GiveTheDeclaredSizeOrSayWhatIsWrong) {
     EXPECT_TRUE(Read(Corners()).ends);
     EXPECT_FALSE(Read(Corners().substr(0, 900)).ends);
     EXPECT_TRUE(Read(Gif(2)).ends);
+    std::string bmp = BmpHeader(3, 3);
+    bmp[2] = 54; // its declared length: all of it
+    EXPECT_TRUE(Read(bmp).ends);
+    bmp[2] = 55;
+    EXPECT_FALSE(Read(bmp).ends);
     EXPECT_FALSE(Read(Gif(2).substr(0, 40)).ends);
 }
 
