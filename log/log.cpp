@@ -49,16 +49,17 @@ const char *ModuleBaseName() {
 }
 
 // The variable "TAVLORA_<what>_<module>", holding "<process id>:<value>".
-static bool ProcessVariable(const char *what, char *name, size_t size) {
-    int n = snprintf(name, size, "TAVLORA_%s_%s", what, ModuleBaseName());
-    return n > 0 && static_cast<size_t>(n) < size;
+// The module's base name is shorter than 256 characters: the name fits.
+static void ProcessVariable(const char *what, char *name, size_t size) {
+    snprintf(name, size, "TAVLORA_%s_%s", what, ModuleBaseName());
 }
 
 bool ReadProcessValue(const char *what, unsigned long long *value) {
-    char name[300], text[64];
-    if (!ProcessVariable(what, name, sizeof name)) return false;
+    char name[300], text[64] = "";
+    ProcessVariable(what, name, sizeof name);
+    // No variable leaves the text empty; a longer one is no value of ours.
     DWORD length = GetEnvironmentVariableA(name, text, sizeof text);
-    if (length == 0 || length >= sizeof text) return false;
+    if (length >= sizeof text) return false;
     unsigned long process = 0;
     unsigned long long kept = 0;
     if (sscanf(text, "%lu:%llu", &process, &kept) != 2 || process != GetCurrentProcessId())
@@ -69,7 +70,7 @@ bool ReadProcessValue(const char *what, unsigned long long *value) {
 
 void KeepProcessValue(const char *what, unsigned long long value) {
     char name[300], text[64];
-    if (!ProcessVariable(what, name, sizeof name)) return;
+    ProcessVariable(what, name, sizeof name);
     snprintf(text, sizeof text, "%lu:%llu", static_cast<unsigned long>(GetCurrentProcessId()),
              value);
     SetEnvironmentVariableA(name, text);

@@ -21,9 +21,7 @@ static void LogPictureProblem(const char *fileName, const char *problem) {
 // The system's loader trusts the size a picture declares and may take the
 // host down with it: only a JPEG, BMP or GIF that declares a size the
 // display can draw goes to it. False, after logging why, for any other.
-static bool PictureMayLoad(const char *fileName, const void *data, DWORD size, bool *ends) {
-    PictureHeader header = ReadPictureHeader(static_cast<const unsigned char *>(data), size);
-    *ends = header.ends;
+static bool PictureMayLoad(const char *fileName, const PictureHeader &header) {
     const char *problem = PictureProblem(header.format);
     if (*problem) {
         LogPictureProblem(fileName, problem);
@@ -86,8 +84,8 @@ void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *he
         CloseHandle(file);
         return;
     }
-    bool ends = false;
-    bool mayLoad = PictureMayLoad(fileName, data, read, &ends);
+    PictureHeader header = ReadPictureHeader(static_cast<const unsigned char *>(data), read);
+    bool mayLoad = PictureMayLoad(fileName, header);
     GlobalUnlock(block);
     CloseHandle(file);
     if (!mayLoad) {
@@ -119,7 +117,7 @@ void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *he
         // Its header was sound: the rest of it was not.
         char detail[100];
         snprintf(detail, sizeof detail, "%s: the system could not read it (0x%08lX)",
-                 PictureProblem(ends ? PictureDamaged : PictureCutShort),
+                 PictureProblem(header.ends ? PictureDamaged : PictureCutShort),
                  static_cast<unsigned long>(static_cast<DWORD>(result)));
         LogPictureProblem(fileName, detail);
     }

@@ -47,8 +47,9 @@ static PictureHeader ReadJpeg(const unsigned char *bytes, size_t size) {
         size_t length = Big16(bytes + at);
         if (length < 2) return Header(PictureDamaged);
         if (IsFrameHeader(marker)) {
-            // length, precision, height, width
-            if (length < 7) return Header(PictureDamaged);
+            // length, precision, height, width, the component count and
+            // at least one component of three bytes
+            if (length < 11) return Header(PictureDamaged);
             if (size - at < 7) return Header(PictureCutShort);
             uint32_t height = Big16(bytes + at + 3), width = Big16(bytes + at + 5);
             // A height of 0 is given later, in a line-count marker the
@@ -100,8 +101,7 @@ static PictureHeader ReadGif(const unsigned char *bytes, size_t size) {
             if (at >= size) return Header(PictureCutShort);
             size_t length = bytes[at++];
             if (length == 0) break;
-            if (size - at < length) return Header(PictureCutShort);
-            at += length;
+            at += length; // beyond the end: cut short at the next look
         }
     }
     if (size - at < 8) return Header(PictureCutShort);
