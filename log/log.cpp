@@ -82,8 +82,8 @@ void OpenLog() {
 
     // The first open in the process empties the file; every later one, in
     // this load of the library or a later one, appends.
-    unsigned long long opened = 0;
-    bool appends = ReadProcessValue("LOG", &opened) && opened != 0;
+    unsigned long long opened;
+    bool appends = ReadProcessValue("LOG", &opened);
     CreateDirectoryA("logs", NULL);
     char path[256];
     int n = snprintf(path, sizeof path, "logs" PATH_SEP "%s.log", ModuleBaseName());

@@ -115,7 +115,8 @@ static PictureHeader ReadGif(const unsigned char *bytes, size_t size) {
 
 // Whether the bytes end as a whole file of the format does.
 static bool Ends(const unsigned char *bytes, size_t size, PictureFormat format) {
-    if (format == PictureJpeg) return size >= 4 && bytes[size - 2] == 0xFF && bytes[size - 1] == 0xD9;
+    // A JPEG's frame header came before: there are more than two bytes.
+    if (format == PictureJpeg) return bytes[size - 2] == 0xFF && bytes[size - 1] == 0xD9;
     if (format == PictureGif) return bytes[size - 1] == 0x3B;
     uint32_t declared = Little32(bytes + 2); // a BMP's; 0 in some writers' files
     return size >= declared;

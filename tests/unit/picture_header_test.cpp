@@ -93,7 +93,7 @@ std::vector<HeaderCase> HeaderCases() {
         {"the start of a JPEG", "\xFF", PictureCutShort, 0, 0},
         {"a JPEG scan before any frame", Bytes("\xFF\xD8\xFF\xDA\x00\x02\xFF\xD9", 8),
          PictureDamaged, 0, 0},
-        {"a JPEG segment shorter than its length", Bytes("\xFF\xD8\xFF\xE0\x00\x01\x00\x00", 8),
+        {"a JPEG segment shorter than its length", Bytes("\xFF\xD8\xFF\xE0\x00\x01", 6),
          PictureDamaged, 0, 0},
         {"a JPEG frame of no width", CornersOfSize(0, 100), PictureDamaged, 0, 0},
         {"a JPEG frame too short for a component",
