@@ -113,6 +113,8 @@ std::vector<HeaderCase> HeaderCases() {
         {"a GIF cut before its image", Gif(2).substr(0, 27), PictureCutShort, 0, 0},
         {"a GIF of its trailer alone", Bytes("GIF87a\x10\0\x08\0\0\0\0\x3B", 14), PictureDamaged, 0,
          0},
+        {"a GIF of no known version", Gif(2).replace(3, 3, "87b"), PictureUnknown, 0, 0},
+        {"a GIF of no known version either", Gif(2).replace(3, 3, "89b"), PictureUnknown, 0, 0},
         {"no bytes", "", PictureEmpty, 0, 0},
         {"a text", "Picture=images\\p.jpg\n", PictureUnknown, 0, 0},
         {"a text starting as a BMP would", "Background=blue\n", PictureUnknown, 0, 0},
@@ -253,6 +255,21 @@ TEST_F(PictureFile, AMissingPictureIsLoggedOnceAndNoneWantedNever) {
         for (const std::string &line : LogLines())
             lost += line == "Lost the Picture So cant display it";
         EXPECT_EQ(lost, wanted ? 1 : 0) << picture;
+        DISPLAYDLL_Done();
+    }
+    // A picture that loads, then is gone at the next start: lost again.
+    WriteFile("images/there.jpg", Corners());
+    for (const char *picture : {"images\\there.jpg", "images\\gone.jpg"}) {
+        remove("logs/Tavlora.log");
+        WriteConfig(std::string("Debug=1\nEndHostOnClose=0\nWidth=200\nHeight=100\nPicture=") +
+                    picture + "\n");
+        char ok = 0;
+        DISPLAYDLL_Init(0, 0, nullptr, &ok);
+        DISPLAYDLL_Write(const_cast<char *>("again"));
+        int lost = 0;
+        for (const std::string &line : LogLines())
+            lost += line == "Lost the Picture So cant display it";
+        EXPECT_EQ(lost, picture[7] == 'g' ? 1 : 0) << picture;
         DISPLAYDLL_Done();
     }
 }
