@@ -118,6 +118,7 @@ std::vector<HeaderCase> HeaderCases() {
         {"no bytes", "", PictureEmpty, 0, 0},
         {"a text", "Picture=images\\p.jpg\n", PictureUnknown, 0, 0},
         {"a text starting as a BMP would", "Background=blue\n", PictureUnknown, 0, 0},
+        {"a text going on as a BMP would", "CMYK=1\n", PictureUnknown, 0, 0},
         {"a PNG", Bytes("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16), PictureUnknown, 0, 0},
     };
 }
