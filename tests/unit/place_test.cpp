@@ -1,0 +1,274 @@
+// The remembered place: kept in a file of the driver's own beside the
+// configuration (which the driver never writes), the configuration winning
+// once the user changed it, a sizing drag given back, and a wheel burst
+// saved once; on the simulated platform.
+#include "config/config.h"
+#include "driver/tavlora.h"
+#include "screen/placement.h"
+#include "screen/window.h"
+#include "test_support.h"
+
+#include <cstdlib>
+
+namespace {
+
+const char kPlace[] = "displays/Tavlora.place";
+const std::string kWindow = "Debug=1\r\nEndHostOnClose=0\r\nPicture=\r\nWidth=200\r\nHeight=100\r\n";
+
+std::string PlaceFile(int x, int y, int zoom, int configX, int configY, int configZoom) {
+    return "X=" + std::to_string(x) + "\r\nY=" + std::to_string(y) + "\r\nZoom=" +
+           std::to_string(zoom) + "\r\nConfigX=" + std::to_string(configX) + "\r\nConfigY=" +
+           std::to_string(configY) + "\r\nConfigZoom=" + std::to_string(configZoom) + "\r\n";
+}
+
+class RememberedPlace : public DriverTest {
+  protected:
+    void SetUp() override {
+        DriverTest::SetUp();
+        sim::set_ticks(5000);
+    }
+    RECT Where() {
+        RECT r;
+        GetWindowRect(DisplayWindow, &r);
+        return r;
+    }
+    LONG Width() { return Where().right - Where().left; }
+    // As the end of a user's drag: the window moved, then WM_EXITSIZEMOVE.
+    void MoveTo(int x, int y) {
+        SetWindowPos(DisplayWindow, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
+    }
+    void Wheel(int turn) {
+        WPARAM wParam = (static_cast<WPARAM>(static_cast<WORD>(turn)) << 16) | MK_CONTROL;
+        SendMessageA(DisplayWindow, WM_MOUSEWHEEL, wParam, 0);
+    }
+    void Restart(const std::string &config) {
+        DISPLAYDLL_Done();
+        StartWith(config);
+    }
+    int Logged(const std::string &part) {
+        int n = 0;
+        for (const std::string &l : LogLines()) n += l.find(part) != std::string::npos;
+        return n;
+    }
+    // The values of X=, Y= and Zoom= in the place file ("" when missing).
+    std::string Saved() {
+        std::string text = ReadFile(kPlace), values;
+        for (const char *key : {"\nX=", "\nY=", "\nZoom="}) {
+            size_t at = ("\n" + text).find(key);
+            if (at == std::string::npos) return "";
+            size_t end = ("\n" + text).find('\r', at);
+            values += ("\n" + text).substr(at + 1, end - at - 1) + " ";
+        }
+        return values;
+    }
+};
+
+TEST_F(RememberedPlace, AMovedWindowIsKeptInItsOwnFileAndTheConfigurationIsNeverWritten) {
+    const std::string config = kWindow + "RememberPlace=1\r\n// my display\r\nX=10\r\nY=20\r\n";
+    StartWith(config);
+    MoveTo(300, 200);
+    EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
+    EXPECT_EQ(Saved(), "X=300 Y=200 Zoom=100 ");
+    EXPECT_NE(ReadFile(kPlace).find("ConfigX=10\r\nConfigY=20\r\n"), std::string::npos);
+    EXPECT_FALSE(FileExists(std::string(kPlace) + ".tmp"));
+    // Made again, it comes back where it was left, and with its zoom.
+    Restart(config);
+    EXPECT_EQ(Where().left, 300);
+    EXPECT_EQ(Where().top, 200);
+    SetDisplayZoom(150);
+    DISPLAYDLL_Done();
+    EXPECT_EQ(Saved(), "X=300 Y=200 Zoom=150 ");
+    StartWith(config);
+    EXPECT_EQ(Width(), 200 + 100 - 2 * 1 - 1) << "client 1.5 x, same frame";
+    EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
+    DISPLAYDLL_Done();
+}
+
+TEST_F(RememberedPlace, TheConfigurationWinsOnceTheUserChangedItsPlace) {
+    const std::string file = PlaceFile(300, 200, 150, 10, 20, 100);
+    struct Case {
+        const char *place; // the configuration's X=, Y= and Zoom=
+        LONG left, width;
+    } cases[] = {
+        {"X=10\r\nY=20\r\nZoom=100\r\n", 300, 200 + 100 - 3}, // as recorded: the file's
+        {"X=11\r\nY=20\r\nZoom=100\r\n", 11, 200},
+        {"X=10\r\nY=21\r\nZoom=100\r\n", 10, 200},
+        {"X=10\r\nY=20\r\nZoom=200\r\n", 10, 400 - 2},
+    };
+    for (const Case &c : cases) {
+        WriteFile(kPlace, file);
+        StartWith(kWindow + "RememberPlace=1\r\n// a comment of the user's\r\n" + c.place);
+        EXPECT_EQ(Where().left, c.left) << c.place;
+        EXPECT_EQ(Width(), c.width) << c.place;
+        DISPLAYDLL_Done();
+        EXPECT_EQ(ReadFile(kPlace), file) << "nothing new to save";
+    }
+    // Moved again, the file records the configuration's values of now, and
+    // is used at the next start.
+    StartWith(kWindow + "RememberPlace=1\r\nX=11\r\nY=20\r\nZoom=100\r\n");
+    MoveTo(400, 300);
+    Restart(kWindow + "RememberPlace=1\r\nX=11\r\nY=20\r\nZoom=100\r\n");
+    EXPECT_EQ(Where().left, 400);
+    DISPLAYDLL_Done();
+}
+
+TEST_F(RememberedPlace, ALiveSaveMovesTheWindowOnlyWhenItChangesThePlace) {
+    const std::string config = kWindow + "RememberPlace=1\r\nWatchConfig=1\r\nX=10\r\nY=20\r\n";
+    StartWith(config);
+    MoveTo(300, 200);
+    auto save = [&](const std::string &text) {
+        WriteConfig(text);
+        for (int look = 0; look < 3; ++look) {
+            sim::advance_ticks(600);
+            DISPLAYDLL_Write(const_cast<char *>("x"));
+        }
+    };
+    save(config + "// another line\r\n");
+    EXPECT_EQ(Logged("Configuration read again"), 1);
+    EXPECT_EQ(Where().left, 300) << "X=, Y= and Zoom= as they were";
+    save(kWindow + "RememberPlace=1\r\nWatchConfig=1\r\nX=40\r\nY=20\r\n");
+    EXPECT_EQ(Where().left, 40);
+    EXPECT_EQ(Where().top, 20);
+    DISPLAYDLL_Done();
+}
+
+TEST_F(RememberedPlace, RememberPlaceOffIgnoresTheFileAndLeavesItAlone) {
+    const std::string file = PlaceFile(300, 200, 150, 10, 20, 100);
+    WriteFile(kPlace, file);
+    StartWith(kWindow + "RememberPlace=0\r\nResizable=1\r\nX=10\r\nY=20\r\nZoom=100\r\n");
+    EXPECT_EQ(Where().left, 10);
+    EXPECT_EQ(Width(), 200);
+    MoveTo(50, 60);
+    SetDisplayZoom(200);
+    sim::advance_ticks(5000);
+    DISPLAYDLL_Write(const_cast<char *>("x"));
+    DISPLAYDLL_Done();
+    EXPECT_EQ(ReadFile(kPlace), file);
+}
+
+TEST_F(RememberedPlace, AnUnreadableOrUnwritablePlaceIsLoggedOnceWhileItLasts) {
+    // A folder where the file should be: it can be neither read nor replaced.
+    const std::string config = kWindow + "RememberPlace=1\r\nX=10\r\nY=20\r\n";
+    WriteConfig(config);
+    WriteFile(std::string(kPlace) + "/inside", "");
+    StartWith(config);
+    EXPECT_EQ(Where().left, 10);
+    for (int i = 0; i < 3; ++i) MoveTo(100 + i, 100);
+    Restart(config);
+    EXPECT_EQ(Where().left, 10);
+    EXPECT_EQ(Logged("cannot be read"), 1);
+    EXPECT_EQ(Logged("was not saved"), 1);
+    EXPECT_FALSE(FileExists(std::string(kPlace) + ".tmp"));
+    // Writable again: saved, and said so; each new failure is logged anew.
+    ASSERT_EQ(std::system(("rm -rf " + std::string(kPlace)).c_str()), 0);
+    int at = 120;
+    MoveTo(at, 100);
+    EXPECT_EQ(Saved(), "X=120 Y=100 Zoom=100 ");
+    for (const char *failing : {"WriteFile", "MoveFileExA", "CreateFileA"}) {
+        sim::fail_call(failing, 1, ERROR_ACCESS_DENIED);
+        MoveTo(at + 5, 100);
+        sim::clear_faults();
+        EXPECT_EQ(Saved(), "X=" + std::to_string(at) + " Y=100 Zoom=100 ") << failing;
+        EXPECT_FALSE(FileExists(std::string(kPlace) + ".tmp")) << failing;
+        at += 10;
+        MoveTo(at, 100);
+    }
+    EXPECT_EQ(Saved(), "X=150 Y=100 Zoom=100 ");
+    EXPECT_EQ(Logged("was not saved"), 4);
+    EXPECT_EQ(Logged("saved again"), 4);
+    DISPLAYDLL_Done();
+}
+
+TEST_F(RememberedPlace, ACorruptPlaceFileIsIgnoredAndSaidOnce) {
+    const std::string config = kWindow + "RememberPlace=1\r\nX=10\r\nY=20\r\nZoom=100\r\n";
+    const std::string good = PlaceFile(300, 200, 150, 10, 20, 100);
+    const std::string corrupt[] = {
+        "",                                           // empty
+        "garbage",                                    // no keys
+        good.substr(0, good.find("ConfigY")),         // cut short
+        "X=30x\r\n" + good.substr(good.find("Y=")),   // not a number
+        PlaceFile(300, 200, 0, 10, 20, 100),          // a zoom out of range
+        good + std::string(5000, '/'),                // far too long
+    };
+    for (const std::string &text : corrupt) {
+        WriteFile(kPlace, text);
+        StartWith(config);
+        EXPECT_EQ(Where().left, 10) << text;
+        EXPECT_EQ(Width(), 200) << text;
+        DISPLAYDLL_Done();
+    }
+    EXPECT_EQ(Logged("is not a place file"), 1);
+    // Read well once, a corrupt file is said again.
+    WriteFile(kPlace, good);
+    StartWith(config);
+    EXPECT_EQ(Where().left, 300);
+    DISPLAYDLL_Done();
+    WriteFile(kPlace, "garbage");
+    StartWith(config);
+    DISPLAYDLL_Done();
+    EXPECT_EQ(Logged("is not a place file"), 2);
+}
+
+// A drag on the right edge proposes a size; the system applies it, or
+// gives the old size back (Esc).
+TEST_F(RememberedPlace, ASizingDragThatGivesBackItsSizeLeavesTheZoom) {
+    const std::string config = kWindow + "RememberPlace=1\r\nResizable=1\r\nX=10\r\nY=20\r\nZoom=100\r\n";
+    for (int given : {0, 1}) {
+        StartWith(config);
+        const RECT old = Where();
+        RECT drag = old;
+        drag.right += 200;
+        EXPECT_EQ(SendMessageA(DisplayWindow, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&drag)), TRUE);
+        ASSERT_GT(drag.right - drag.left, Width());
+        if (given) { // applied, then given back
+            SetWindowPos(DisplayWindow, nullptr, drag.left, drag.top, drag.right - drag.left,
+                         drag.bottom - drag.top, SWP_NOZORDER);
+            SetWindowPos(DisplayWindow, nullptr, old.left, old.top, old.right - old.left,
+                         old.bottom - old.top, SWP_NOZORDER);
+        }
+        SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
+        EXPECT_EQ(ScreenSettings.Zoom, 100) << given;
+        EXPECT_FALSE(FileExists(kPlace)) << "nothing new to save";
+        Restart(config);
+        EXPECT_EQ(Width(), 200) << given;
+        DISPLAYDLL_Done();
+    }
+    // A drag the system applies sets the zoom of that size.
+    StartWith(config);
+    RECT drag = Where(), client;
+    GetClientRect(DisplayWindow, &client);
+    drag.right += client.right; // the inside twice as wide
+    SendMessageA(DisplayWindow, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&drag));
+    SetWindowPos(DisplayWindow, nullptr, drag.left, drag.top, drag.right - drag.left,
+                 drag.bottom - drag.top, SWP_NOZORDER);
+    EXPECT_EQ(ScreenSettings.Zoom, 200) << "while the drag lasts";
+    SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(Saved(), "X=10 Y=20 Zoom=200 ");
+    DISPLAYDLL_Done();
+}
+
+TEST_F(RememberedPlace, AWheelBurstIsSavedOnceItStops) {
+    const std::string config = kWindow + "RememberPlace=1\r\nResizable=1\r\nX=10\r\nY=20\r\nZoom=100\r\n";
+    StartWith(config);
+    sim::clear_journal();
+    for (int notch = 0; notch < 10; ++notch) {
+        Wheel(120);
+        sim::advance_ticks(300);
+        DISPLAYDLL_Write(const_cast<char *>("x"));
+    }
+    EXPECT_EQ(sim::calls("MoveFileExA"), 0) << "none per notch";
+    sim::advance_ticks(700);
+    DISPLAYDLL_Write(const_cast<char *>("x"));
+    EXPECT_EQ(sim::calls("MoveFileExA"), 1);
+    EXPECT_EQ(Saved(), "X=10 Y=20 Zoom=200 ");
+    sim::advance_ticks(5000);
+    DISPLAYDLL_Write(const_cast<char *>("x"));
+    EXPECT_EQ(sim::calls("MoveFileExA"), 1);
+    // A zoom still pending is saved at Done.
+    Wheel(-120);
+    DISPLAYDLL_Done();
+    EXPECT_EQ(Saved(), "X=10 Y=20 Zoom=190 ");
+}
+
+} // namespace
