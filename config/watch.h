@@ -12,9 +12,3 @@ void StartWatchingConfig();
 // A file that cannot be read, is empty or changes during the read leaves
 // every setting as it was and is tried again later.
 bool ConfigFileSaved();
-
-// For the driver's own saves: whether the file changed since the driver
-// last read it (false when it is not watched), and a note that the file as
-// it is now counts as read.
-bool ConfigEditedSinceRead();
-void NoteConfigAsRead();

@@ -3,6 +3,7 @@
 
 #include "config/config.h"
 #include "config/module.h"
+#include "config/place.h"
 #include "log/log.h"
 
 #include <cerrno>
@@ -299,6 +300,26 @@ void ReportSettings(std::string *report) {
     *report += std::string("module colours: ") + text + "\n";
 }
 
+// Which place the window opens at, and why: the configuration's, or the
+// one remembered in the place file beside it.
+void ReportPlace(const char *path, std::string *report) {
+    char place[300];
+    if (!PlaceFileBeside(path, place, sizeof place)) return;
+    PlaceFile file;
+    PlaceFileState state = ReadPlaceFile(place, &file);
+    const WindowPlace configured = {ScreenSettings.X, ScreenSettings.Y, ScreenSettings.Zoom};
+    PlaceChoice choice = ChoosePlace(ScreenSettings.RememberPlace != 0, state, file, configured);
+    const WindowPlace &used = choice == PlaceRemembered ? file.place : configured;
+    char text[700];
+    if (choice == PlaceRemembered)
+        snprintf(text, sizeof text, "place: X = %d, Y = %d, Zoom = %d from %s (%s)\n", used.X,
+                 used.Y, used.Zoom, place, PlaceChoiceReason(choice));
+    else
+        snprintf(text, sizeof text, "place: X = %d, Y = %d, Zoom = %d from the configuration (%s: %s)\n",
+                 used.X, used.Y, used.Zoom, place, PlaceChoiceReason(choice));
+    *report += text;
+}
+
 } // namespace
 
 CheckResult CheckConfig(const char *path, std::string *report) {
@@ -327,6 +348,7 @@ CheckResult CheckConfig(const char *path, std::string *report) {
         return CheckUnreadable;
     }
     ReportSettings(report);
+    ReportPlace(path, report);
     if (check.problems == 0) {
         *report += "result: no problems\n";
         return CheckClean;

@@ -4,16 +4,22 @@
 // saved once; on the simulated platform.
 #include "config/config.h"
 #include "driver/tavlora.h"
+#include "host/check.h"
 #include "screen/placement.h"
 #include "screen/window.h"
 #include "test_support.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
 const char kPlace[] = "displays/Tavlora.place";
 const std::string kWindow = "Debug=1\r\nEndHostOnClose=0\r\nPicture=\r\nWidth=200\r\nHeight=100\r\n";
+// The window's outer width at a zoom: a frame of 6 pixels and 194 inside.
+LONG WidthAt(int zoom) {
+    return 6 + 194 * zoom / 100;
+}
 
 std::string PlaceFile(int x, int y, int zoom, int configX, int configY, int configZoom) {
     return "X=" + std::to_string(x) + "\r\nY=" + std::to_string(y) + "\r\nZoom=" +
@@ -80,7 +86,7 @@ TEST_F(RememberedPlace, AMovedWindowIsKeptInItsOwnFileAndTheConfigurationIsNever
     DISPLAYDLL_Done();
     EXPECT_EQ(Saved(), "X=300 Y=200 Zoom=150 ");
     StartWith(config);
-    EXPECT_EQ(Width(), 200 + 100 - 2 * 1 - 1) << "client 1.5 x, same frame";
+    EXPECT_EQ(Width(), WidthAt(150));
     EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
     DISPLAYDLL_Done();
 }
@@ -91,10 +97,10 @@ TEST_F(RememberedPlace, TheConfigurationWinsOnceTheUserChangedItsPlace) {
         const char *place; // the configuration's X=, Y= and Zoom=
         LONG left, width;
     } cases[] = {
-        {"X=10\r\nY=20\r\nZoom=100\r\n", 300, 200 + 100 - 3}, // as recorded: the file's
-        {"X=11\r\nY=20\r\nZoom=100\r\n", 11, 200},
-        {"X=10\r\nY=21\r\nZoom=100\r\n", 10, 200},
-        {"X=10\r\nY=20\r\nZoom=200\r\n", 10, 400 - 2},
+        {"X=10\r\nY=20\r\nZoom=100\r\n", 300, WidthAt(150)}, // as recorded: the file's
+        {"X=11\r\nY=20\r\nZoom=100\r\n", 11, WidthAt(100)},
+        {"X=10\r\nY=21\r\nZoom=100\r\n", 10, WidthAt(100)},
+        {"X=10\r\nY=20\r\nZoom=200\r\n", 10, WidthAt(200)},
     };
     for (const Case &c : cases) {
         WriteFile(kPlace, file);
@@ -269,6 +275,37 @@ TEST_F(RememberedPlace, AWheelBurstIsSavedOnceItStops) {
     Wheel(-120);
     DISPLAYDLL_Done();
     EXPECT_EQ(Saved(), "X=10 Y=20 Zoom=190 ");
+}
+
+TEST_F(RememberedPlace, TheCheckSaysWhichPlaceAStartUsesAndWhy) {
+    const std::string file = PlaceFile(300, 200, 150, 10, 20, 100);
+    struct Case {
+        const char *config;
+        std::string place; // empty: no place file
+        const char *says;
+    } cases[] = {
+        {"RememberPlace=1\nX=10\nY=20\n", file,
+         "X = 300, Y = 200, Zoom = 150 from displays/Tavlora.place (RememberPlace=1, and"},
+        {"RememberPlace=1\nX=11\nY=20\n", file,
+         "X = 11, Y = 20, Zoom = 100 from the configuration (displays/Tavlora.place: the "
+         "configuration's X=, Y= or Zoom= changed"},
+        {"RememberPlace=0\nX=10\nY=20\n", file,
+         "X = 10, Y = 20, Zoom = 100 from the configuration (displays/Tavlora.place: not used"},
+        {"RememberPlace=1\nX=10\nY=20\n", "X=1\n",
+         "from the configuration (displays/Tavlora.place: not a place file"},
+        {"RememberPlace=1\nX=10\nY=20\n", "", "(displays/Tavlora.place: no place remembered yet)"},
+    };
+    for (const Case &c : cases) {
+        WriteConfig(c.config);
+        std::remove(kPlace);
+        if (!c.place.empty()) WriteFile(kPlace, c.place);
+        std::string report;
+        EXPECT_EQ(CheckConfig("displays/Tavlora.cfg", &report), CheckClean) << report;
+        size_t at = report.find("\nplace: X = ");
+        ASSERT_NE(at, std::string::npos) << report;
+        std::string place = report.substr(at + 1, report.find('\n', at + 1) - at - 1);
+        EXPECT_NE(place.find(c.says), std::string::npos) << place;
+    }
 }
 
 } // namespace
