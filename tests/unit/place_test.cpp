@@ -57,16 +57,11 @@ class RememberedPlace : public DriverTest {
         for (const std::string &l : LogLines()) n += l.find(part) != std::string::npos;
         return n;
     }
-    // The values of X=, Y= and Zoom= in the place file ("" when missing).
+    // The place file's X=, Y= and Zoom= ("" when there is none).
     std::string Saved() {
-        std::string text = ReadFile(kPlace), values;
-        for (const char *key : {"\nX=", "\nY=", "\nZoom="}) {
-            size_t at = ("\n" + text).find(key);
-            if (at == std::string::npos) return "";
-            size_t end = ("\n" + text).find('\r', at);
-            values += ("\n" + text).substr(at + 1, end - at - 1) + " ";
-        }
-        return values;
+        std::string text = ReadFile(kPlace);
+        size_t at = text.find("\nX="), end = text.find("\r\n//", at);
+        return at == std::string::npos ? "" : text.substr(at + 1, end - at - 1);
     }
 };
 
@@ -75,7 +70,7 @@ TEST_F(RememberedPlace, AMovedWindowIsKeptInItsOwnFileAndTheConfigurationIsNever
     StartWith(config);
     MoveTo(300, 200);
     EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
-    EXPECT_EQ(Saved(), "X=300 Y=200 Zoom=100 ");
+    EXPECT_EQ(Saved(), "X=300\r\nY=200\r\nZoom=100");
     EXPECT_NE(ReadFile(kPlace).find("ConfigX=10\r\nConfigY=20\r\n"), std::string::npos);
     EXPECT_FALSE(FileExists(std::string(kPlace) + ".tmp"));
     // Made again, it comes back where it was left, and with its zoom.
@@ -84,7 +79,7 @@ TEST_F(RememberedPlace, AMovedWindowIsKeptInItsOwnFileAndTheConfigurationIsNever
     EXPECT_EQ(Where().top, 200);
     SetDisplayZoom(150);
     DISPLAYDLL_Done();
-    EXPECT_EQ(Saved(), "X=300 Y=200 Zoom=150 ");
+    EXPECT_EQ(Saved(), "X=300\r\nY=200\r\nZoom=150");
     StartWith(config);
     EXPECT_EQ(Width(), WidthAt(150));
     EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
@@ -170,17 +165,17 @@ TEST_F(RememberedPlace, AnUnreadableOrUnwritablePlaceIsLoggedOnceWhileItLasts) {
     ASSERT_EQ(std::system(("rm -rf " + std::string(kPlace)).c_str()), 0);
     int at = 120;
     MoveTo(at, 100);
-    EXPECT_EQ(Saved(), "X=120 Y=100 Zoom=100 ");
+    EXPECT_EQ(Saved(), "X=120\r\nY=100\r\nZoom=100");
     for (const char *failing : {"WriteFile", "MoveFileExA", "CreateFileA"}) {
         sim::fail_call(failing, 1, ERROR_ACCESS_DENIED);
         MoveTo(at + 5, 100);
         sim::clear_faults();
-        EXPECT_EQ(Saved(), "X=" + std::to_string(at) + " Y=100 Zoom=100 ") << failing;
+        EXPECT_EQ(Saved(), "X=" + std::to_string(at) + "\r\nY=100\r\nZoom=100") << failing;
         EXPECT_FALSE(FileExists(std::string(kPlace) + ".tmp")) << failing;
         at += 10;
         MoveTo(at, 100);
     }
-    EXPECT_EQ(Saved(), "X=150 Y=100 Zoom=100 ");
+    EXPECT_EQ(Saved(), "X=150\r\nY=100\r\nZoom=100");
     EXPECT_EQ(Logged("was not saved"), 4);
     EXPECT_EQ(Logged("saved again"), 4);
     DISPLAYDLL_Done();
@@ -250,7 +245,7 @@ TEST_F(RememberedPlace, ASizingDragThatGivesBackItsSizeLeavesTheZoom) {
                  drag.bottom - drag.top, SWP_NOZORDER);
     EXPECT_EQ(ScreenSettings.Zoom, 200) << "while the drag lasts";
     SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
-    EXPECT_EQ(Saved(), "X=10 Y=20 Zoom=200 ");
+    EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=200");
     DISPLAYDLL_Done();
 }
 
@@ -267,14 +262,14 @@ TEST_F(RememberedPlace, AWheelBurstIsSavedOnceItStops) {
     sim::advance_ticks(700);
     DISPLAYDLL_Write(const_cast<char *>("x"));
     EXPECT_EQ(sim::calls("MoveFileExA"), 1);
-    EXPECT_EQ(Saved(), "X=10 Y=20 Zoom=200 ");
+    EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=200");
     sim::advance_ticks(5000);
     DISPLAYDLL_Write(const_cast<char *>("x"));
     EXPECT_EQ(sim::calls("MoveFileExA"), 1);
     // A zoom still pending is saved at Done.
     Wheel(-120);
     DISPLAYDLL_Done();
-    EXPECT_EQ(Saved(), "X=10 Y=20 Zoom=190 ");
+    EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=190");
 }
 
 TEST_F(RememberedPlace, TheCheckSaysWhichPlaceAStartUsesAndWhy) {
