@@ -240,8 +240,7 @@ WindowPlace ConfiguredPlace() {
 void KeepPlaceUnlessConfigured() {
     if (!Holding) return;
     Holding = false;
-    if (ConfiguredChanged) SettledKnown = false; // the window goes where the configuration says
-    else SetSettingsPlace(Held);
+    if (!ConfiguredChanged) SetSettingsPlace(Held);
 }
 
 // Logs what a start found in the place file, each failure once while it lasts.

@@ -226,13 +226,11 @@ static bool TakeWindowPlace(WindowPlace *place) {
 // RememberPlace=1: the place saved unless the next start would use it anyway.
 static void RememberWindowPlace() {
     WindowPlace place;
-    SavePending = false;
     if (TakeWindowPlace(&place)) RememberPlace(place, false);
 }
 
 bool SaveWindowPlace() {
     WindowPlace place;
-    SavePending = false;
     return TakeWindowPlace(&place) && RememberPlace(place, true);
 }
 

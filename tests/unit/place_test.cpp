@@ -81,6 +81,7 @@ TEST_F(RememberedPlace, AMovedWindowIsKeptInItsOwnFileAndTheConfigurationIsNever
     DISPLAYDLL_Done();
     EXPECT_EQ(Saved(), "X=300\r\nY=200\r\nZoom=150");
     StartWith(config);
+    EXPECT_EQ(Where().left, 300) << "the zoom the file lacks is still the configuration's";
     EXPECT_EQ(Width(), WidthAt(150));
     EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
     DISPLAYDLL_Done();
@@ -188,7 +189,7 @@ TEST_F(RememberedPlace, ACorruptPlaceFileIsIgnoredAndSaidOnce) {
         "",                                           // empty
         "garbage",                                    // no keys
         good.substr(0, good.find("ConfigY")),         // cut short
-        "X=30x\r\n" + good.substr(good.find("Y=")),   // not a number
+        "X=30x\r\n" + good,                           // not a number
         PlaceFile(300, 200, 0, 10, 20, 100),          // a zoom out of range
         good + std::string(5000, '/'),                // far too long
     };
@@ -214,9 +215,10 @@ TEST_F(RememberedPlace, ACorruptPlaceFileIsIgnoredAndSaidOnce) {
 // A drag on the right edge proposes a size; the system applies it, or
 // gives the old size back (Esc).
 TEST_F(RememberedPlace, ASizingDragThatGivesBackItsSizeLeavesTheZoom) {
-    const std::string config = kWindow + "RememberPlace=1\r\nResizable=1\r\nX=10\r\nY=20\r\nZoom=100\r\n";
+    // 133 %: a size whose zoom, worked out again from the size, is 132.
+    const std::string config = kWindow + "RememberPlace=1\r\nResizable=1\r\nX=10\r\nY=20\r\n";
     for (int given : {0, 1}) {
-        StartWith(config);
+        StartWith(config + "Zoom=133\r\n");
         const RECT old = Where();
         RECT drag = old;
         drag.right += 200;
@@ -229,21 +231,23 @@ TEST_F(RememberedPlace, ASizingDragThatGivesBackItsSizeLeavesTheZoom) {
                          old.bottom - old.top, SWP_NOZORDER);
         }
         SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
-        EXPECT_EQ(ScreenSettings.Zoom, 100) << given;
+        EXPECT_EQ(ScreenSettings.Zoom, 133) << given;
         EXPECT_FALSE(FileExists(kPlace)) << "nothing new to save";
-        Restart(config);
-        EXPECT_EQ(Width(), 200) << given;
+        Restart(config + "Zoom=133\r\n");
+        EXPECT_EQ(Width(), old.right - old.left) << given;
         DISPLAYDLL_Done();
     }
-    // A drag the system applies sets the zoom of that size.
-    StartWith(config);
+    // A corner drag the system applies sets the zoom of that size, the
+    // larger of its two.
+    StartWith(config + "Zoom=100\r\n");
     RECT drag = Where(), client;
     GetClientRect(DisplayWindow, &client);
-    drag.right += client.right; // the inside twice as wide
-    SendMessageA(DisplayWindow, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&drag));
+    drag.bottom += client.bottom; // the inside twice as tall
+    SendMessageA(DisplayWindow, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&drag));
     SetWindowPos(DisplayWindow, nullptr, drag.left, drag.top, drag.right - drag.left,
                  drag.bottom - drag.top, SWP_NOZORDER);
     EXPECT_EQ(ScreenSettings.Zoom, 200) << "while the drag lasts";
+    EXPECT_EQ(Width(), WidthAt(200));
     SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
     EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=200");
     DISPLAYDLL_Done();
@@ -263,6 +267,7 @@ TEST_F(RememberedPlace, AWheelBurstIsSavedOnceItStops) {
     DISPLAYDLL_Write(const_cast<char *>("x"));
     EXPECT_EQ(sim::calls("MoveFileExA"), 1);
     EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=200");
+    EXPECT_EQ(Logged("Zoom=200 saved in"), 1);
     sim::advance_ticks(5000);
     DISPLAYDLL_Write(const_cast<char *>("x"));
     EXPECT_EQ(sim::calls("MoveFileExA"), 1);
