@@ -31,18 +31,6 @@ bool PlaceFilePath(char *path, size_t size) {
     return n >= 0 && static_cast<size_t>(n) < size;
 }
 
-bool PlaceFileBeside(const char *config, char *path, size_t size) {
-    size_t length = strlen(config);
-    // The extension: a "." after the last folder separator.
-    for (size_t i = length; i > 0 && config[i - 1] != '\\' && config[i - 1] != '/'; --i)
-        if (config[i - 1] == '.') {
-            length = i - 1;
-            break;
-        }
-    int n = snprintf(path, size, "%.*s.place", static_cast<int>(length), config);
-    return n >= 0 && static_cast<size_t>(n) < size;
-}
-
 // One line "Key=number" into the field of its key; false when the line is
 // no such line or the key came before.
 static bool ReadPlaceLine(const char *line, PlaceFile *file, unsigned *seen) {
@@ -142,12 +130,8 @@ static bool WriteNewFile(const char *path, const char *text, const char **failur
 static const char *WriteFailure;
 
 bool WritePlaceFile(const char *path, const PlaceFile &file) {
-    char temporary[300];
-    int n = snprintf(temporary, sizeof temporary, "%s.tmp", path);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof temporary) {
-        WriteFailure = "name too long for";
-        return false;
-    }
+    char temporary[300]; // a place file's path is shorter than 256
+    snprintf(temporary, sizeof temporary, "%s.tmp", path);
     char text[640];
     snprintf(text, sizeof text,
              "// Where the display window was left (RememberPlace=1): X and Y in 96-DPI units,\r\n"
@@ -270,6 +254,7 @@ void UseRememberedPlace() {
     char path[256];
     if (ScreenSettings.RememberPlace == 0 || !PlaceFilePath(path, sizeof path)) return;
     PlaceFile file;
+    memset(&file, 0, sizeof file);
     PlaceFileState state = ReadPlaceFile(path, &file);
     LogPlaceFile(path, state);
     PlaceChoice choice = ChoosePlace(true, state, file, ConfiguredPlace());
@@ -290,13 +275,13 @@ void UseRememberedPlace() {
     SettledKnown = true;
 }
 
-bool RememberPlace(const WindowPlace &place, bool always) {
+void RememberPlace(const WindowPlace &place, bool always) {
     PlaceFile file = {place, ConfiguredPlace()};
     if (!always && SettledKnown && Same(file.place, Settled.place) &&
         Same(file.configured, Settled.configured))
-        return true;
+        return;
     char path[256], text[400];
-    if (!PlaceFilePath(path, sizeof path)) return false;
+    if (!PlaceFilePath(path, sizeof path)) return;
     if (!WritePlaceFile(path, file)) {
         if (!WriteFailureLogged) {
             snprintf(text, sizeof text,
@@ -306,7 +291,7 @@ bool RememberPlace(const WindowPlace &place, bool always) {
             LogLastError(text);
         }
         WriteFailureLogged = true;
-        return false;
+        return;
     }
     Settled = file;
     SettledKnown = true;
@@ -318,5 +303,4 @@ bool RememberPlace(const WindowPlace &place, bool always) {
     snprintf(text, sizeof text, "X=%d Y=%d Zoom=%d saved in %s", place.X, place.Y, place.Zoom,
              path);
     WriteLog("Place", text);
-    return true;
 }

@@ -41,9 +41,6 @@ enum PlaceChoice {
 
 // "displays\<module>.place"; false when it does not fit in `size`.
 bool PlaceFilePath(char *path, size_t size);
-// The place file beside the configuration file `config` (its extension,
-// if any, replaced by ".place"); false when it does not fit.
-bool PlaceFileBeside(const char *config, char *path, size_t size);
 
 // Reads the file at `path` into *file (filled only when read whole).
 PlaceFileState ReadPlaceFile(const char *path, PlaceFile *file);
@@ -83,5 +80,5 @@ void UseRememberedPlace();
 // Saves `place` with the configuration's own values into the place file.
 // Unless `always`, a place the next start would use anyway is not written
 // again. A file that cannot be written is logged once while it lasts, and
-// a save that works again says so. False when it was not saved.
-bool RememberPlace(const WindowPlace &place, bool always);
+// a save that works again says so.
+void RememberPlace(const WindowPlace &place, bool always);

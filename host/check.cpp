@@ -303,21 +303,24 @@ void ReportSettings(std::string *report) {
 // Which place the window opens at, and why: the configuration's, or the
 // one remembered in the place file beside it.
 void ReportPlace(const char *path, std::string *report) {
-    char place[300];
-    if (!PlaceFileBeside(path, place, sizeof place)) return;
+    std::string name = path; // its extension, if any, becomes ".place"
+    size_t dot = name.find_last_of('.'), folder = name.find_last_of("\\/");
+    if (dot != std::string::npos && (folder == std::string::npos || dot > folder)) name.erase(dot);
+    name += ".place";
     PlaceFile file;
-    PlaceFileState state = ReadPlaceFile(place, &file);
+    memset(&file, 0, sizeof file);
+    PlaceFileState state = ReadPlaceFile(name.c_str(), &file);
     const WindowPlace configured = {ScreenSettings.X, ScreenSettings.Y, ScreenSettings.Zoom};
     PlaceChoice choice = ChoosePlace(ScreenSettings.RememberPlace != 0, state, file, configured);
     const WindowPlace &used = choice == PlaceRemembered ? file.place : configured;
-    char text[700];
+    char numbers[80];
+    snprintf(numbers, sizeof numbers, "place: X = %d, Y = %d, Zoom = %d from ", used.X, used.Y,
+             used.Zoom);
+    *report += numbers;
     if (choice == PlaceRemembered)
-        snprintf(text, sizeof text, "place: X = %d, Y = %d, Zoom = %d from %s (%s)\n", used.X,
-                 used.Y, used.Zoom, place, PlaceChoiceReason(choice));
+        *report += name + " (" + PlaceChoiceReason(choice) + ")\n";
     else
-        snprintf(text, sizeof text, "place: X = %d, Y = %d, Zoom = %d from the configuration (%s: %s)\n",
-                 used.X, used.Y, used.Zoom, place, PlaceChoiceReason(choice));
-    *report += text;
+        *report += "the configuration (" + name + ": " + PlaceChoiceReason(choice) + ")\n";
 }
 
 } // namespace

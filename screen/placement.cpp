@@ -229,9 +229,9 @@ static void RememberWindowPlace() {
     if (TakeWindowPlace(&place)) RememberPlace(place, false);
 }
 
-bool SaveWindowPlace() {
+void SaveWindowPlace() {
     WindowPlace place;
-    return TakeWindowPlace(&place) && RememberPlace(place, true);
+    if (TakeWindowPlace(&place)) RememberPlace(place, true);
 }
 
 void SavePendingPlace(bool now) {

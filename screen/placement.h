@@ -38,8 +38,8 @@ void SetDisplayZoom(int percent);
 void SavePendingPlace(bool now);
 
 // Writes the window's place (96-DPI units) and the zoom into the place
-// file now; false when there is no window or it failed.
-bool SaveWindowPlace();
+// file now (nothing without a window; a failure is logged).
+void SaveWindowPlace();
 
 // A window of which less than a quarter lies on `monitor`, moved into the
 // work area `work` (its top-left corner first when it is larger). False,

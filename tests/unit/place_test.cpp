@@ -69,6 +69,9 @@ TEST_F(RememberedPlace, AMovedWindowIsKeptInItsOwnFileAndTheConfigurationIsNever
     const std::string config = kWindow + "RememberPlace=1\r\n// my display\r\nX=10\r\nY=20\r\n";
     StartWith(config);
     MoveTo(300, 200);
+    sim::clear_journal();
+    MoveTo(300, 200);
+    EXPECT_EQ(sim::calls("MoveFileExA"), 0) << "nothing new to save";
     EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
     EXPECT_EQ(Saved(), "X=300\r\nY=200\r\nZoom=100");
     EXPECT_NE(ReadFile(kPlace).find("ConfigX=10\r\nConfigY=20\r\n"), std::string::npos);
@@ -237,20 +240,24 @@ TEST_F(RememberedPlace, ASizingDragThatGivesBackItsSizeLeavesTheZoom) {
         EXPECT_EQ(Width(), old.right - old.left) << given;
         DISPLAYDLL_Done();
     }
-    // A corner drag the system applies sets the zoom of that size, the
-    // larger of its two.
-    StartWith(config + "Zoom=100\r\n");
-    RECT drag = Where(), client;
-    GetClientRect(DisplayWindow, &client);
-    drag.bottom += client.bottom; // the inside twice as tall
-    SendMessageA(DisplayWindow, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&drag));
-    SetWindowPos(DisplayWindow, nullptr, drag.left, drag.top, drag.right - drag.left,
-                 drag.bottom - drag.top, SWP_NOZORDER);
-    EXPECT_EQ(ScreenSettings.Zoom, 200) << "while the drag lasts";
-    EXPECT_EQ(Width(), WidthAt(200));
-    SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
-    EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=200");
-    DISPLAYDLL_Done();
+    // A drag the system applies sets the zoom of that size: a side's, or
+    // the larger of a corner's two.
+    for (WPARAM edge : {WMSZ_RIGHT, WMSZ_BOTTOMRIGHT}) {
+        StartWith(config + "Zoom=100\r\n");
+        RECT drag = Where(), client;
+        GetClientRect(DisplayWindow, &client);
+        if (edge == WMSZ_RIGHT) drag.right += client.right; // the inside twice as wide
+        else drag.bottom += client.bottom;                  // or twice as tall
+        SendMessageA(DisplayWindow, WM_SIZING, edge, reinterpret_cast<LPARAM>(&drag));
+        SetWindowPos(DisplayWindow, nullptr, drag.left, drag.top, drag.right - drag.left,
+                     drag.bottom - drag.top, SWP_NOZORDER);
+        EXPECT_EQ(ScreenSettings.Zoom, 200) << "while the drag lasts";
+        EXPECT_EQ(Width(), WidthAt(200));
+        SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
+        EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=200");
+        DISPLAYDLL_Done();
+        std::remove(kPlace);
+    }
 }
 
 TEST_F(RememberedPlace, AWheelBurstIsSavedOnceItStops) {
