@@ -167,7 +167,6 @@ static HANDLE StartFollowingDpi() {
 
 HWND CreateDisplayWindow(DWORD exStyle, const char *className, HINSTANCE instance) {
     UseRememberedPlace();
-    SavePending = false;
     Drag.active = false;
     HANDLE kept = StartFollowingDpi();
     int32_t x, y, width, height;

@@ -22,7 +22,7 @@ LONG WidthAt(int zoom) {
 }
 
 std::string PlaceFile(int x, int y, int zoom, int configX, int configY, int configZoom) {
-    return "X=" + std::to_string(x) + "\r\nY=" + std::to_string(y) + "\r\nZoom=" +
+    return "// as a user may leave it\r\n\r\nX=" + std::to_string(x) + "\r\nY=" + std::to_string(y) + "\r\nZoom=" +
            std::to_string(zoom) + "\r\nConfigX=" + std::to_string(configX) + "\r\nConfigY=" +
            std::to_string(configY) + "\r\nConfigZoom=" + std::to_string(configZoom) + "\r\n";
 }
@@ -106,6 +106,7 @@ TEST_F(RememberedPlace, TheConfigurationWinsOnceTheUserChangedItsPlace) {
         StartWith(kWindow + "RememberPlace=1\r\n// a comment of the user's\r\n" + c.place);
         EXPECT_EQ(Where().left, c.left) << c.place;
         EXPECT_EQ(Width(), c.width) << c.place;
+        EXPECT_EQ(Logged("X=300 Y=200 Zoom=150 from displays/Tavlora.place"), 1);
         DISPLAYDLL_Done();
         EXPECT_EQ(ReadFile(kPlace), file) << "nothing new to save";
     }
@@ -181,6 +182,9 @@ TEST_F(RememberedPlace, AnUnreadableOrUnwritablePlaceIsLoggedOnceWhileItLasts) {
     }
     EXPECT_EQ(Saved(), "X=150\r\nY=100\r\nZoom=100");
     EXPECT_EQ(Logged("was not saved"), 4);
+    EXPECT_EQ(Logged("was not saved: cannot write"), 1);
+    EXPECT_EQ(Logged("was not saved: cannot replace"), 2); // the folder, then the move
+    EXPECT_EQ(Logged("was not saved: cannot make"), 1);
     EXPECT_EQ(Logged("saved again"), 4);
     DISPLAYDLL_Done();
 }
@@ -194,6 +198,7 @@ TEST_F(RememberedPlace, ACorruptPlaceFileIsIgnoredAndSaidOnce) {
         good.substr(0, good.find("ConfigY")),         // cut short
         "X=30x\r\n" + good,                           // not a number
         PlaceFile(300, 200, 0, 10, 20, 100),          // a zoom out of range
+        good + "Width=5\r\n",                         // a key of another file
         good + std::string(5000, '/'),                // far too long
     };
     for (const std::string &text : corrupt) {
