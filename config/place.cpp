@@ -253,8 +253,7 @@ void UseRememberedPlace() {
     SettledKnown = false;
     char path[256];
     if (ScreenSettings.RememberPlace == 0 || !PlaceFilePath(path, sizeof path)) return;
-    PlaceFile file;
-    memset(&file, 0, sizeof file);
+    PlaceFile file = {{0, 0, 0}, {0, 0, 0}};
     PlaceFileState state = ReadPlaceFile(path, &file);
     LogPlaceFile(path, state);
     PlaceChoice choice = ChoosePlace(true, state, file, ConfiguredPlace());

@@ -307,8 +307,7 @@ void ReportPlace(const char *path, std::string *report) {
     size_t dot = name.find_last_of('.'), folder = name.find_last_of("\\/");
     if (dot != std::string::npos && (folder == std::string::npos || dot > folder)) name.erase(dot);
     name += ".place";
-    PlaceFile file;
-    memset(&file, 0, sizeof file);
+    PlaceFile file = {{0, 0, 0}, {0, 0, 0}};
     PlaceFileState state = ReadPlaceFile(name.c_str(), &file);
     const WindowPlace configured = {ScreenSettings.X, ScreenSettings.Y, ScreenSettings.Zoom};
     PlaceChoice choice = ChoosePlace(ScreenSettings.RememberPlace != 0, state, file, configured);
