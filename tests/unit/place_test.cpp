@@ -171,7 +171,7 @@ TEST_F(RememberedPlace, AnUnreadableOrUnwritablePlaceIsLoggedOnceWhileItLasts) {
     int at = 120;
     MoveTo(at, 100);
     EXPECT_EQ(Saved(), "X=120\r\nY=100\r\nZoom=100");
-    for (const char *failing : {"WriteFile", "MoveFileExA", "CreateFileA"}) {
+    for (const char *failing : {"WriteFile", "MoveFileExA", "CreateFileA", "CloseHandle"}) {
         sim::fail_call(failing, 1, ERROR_ACCESS_DENIED);
         MoveTo(at + 5, 100);
         sim::clear_faults();
@@ -180,12 +180,13 @@ TEST_F(RememberedPlace, AnUnreadableOrUnwritablePlaceIsLoggedOnceWhileItLasts) {
         at += 10;
         MoveTo(at, 100);
     }
-    EXPECT_EQ(Saved(), "X=150\r\nY=100\r\nZoom=100");
-    EXPECT_EQ(Logged("was not saved"), 4);
+    EXPECT_EQ(Saved(), "X=160\r\nY=100\r\nZoom=100");
+    EXPECT_EQ(Logged("was not saved"), 5);
+    EXPECT_EQ(Logged("was not saved: cannot close"), 1);
     EXPECT_EQ(Logged("was not saved: cannot write"), 1);
     EXPECT_EQ(Logged("was not saved: cannot replace"), 2); // the folder, then the move
     EXPECT_EQ(Logged("was not saved: cannot make"), 1);
-    EXPECT_EQ(Logged("saved again"), 4);
+    EXPECT_EQ(Logged("saved again"), 5);
     DISPLAYDLL_Done();
 }
 
@@ -197,7 +198,8 @@ TEST_F(RememberedPlace, ACorruptPlaceFileIsIgnoredAndSaidOnce) {
         "garbage",                                    // no keys
         good.substr(0, good.find("ConfigY")),         // cut short
         "X=30x\r\n" + good,                           // not a number
-        PlaceFile(300, 200, 0, 10, 20, 100),          // a zoom out of range
+        PlaceFile(300, 200, 24, 10, 20, 100),         // zooms out of range
+        PlaceFile(300, 200, 801, 10, 20, 100),
         good + "Width=5\r\n",                         // a key of another file
         good + std::string(5000, '/'),                // far too long
     };
@@ -209,10 +211,11 @@ TEST_F(RememberedPlace, ACorruptPlaceFileIsIgnoredAndSaidOnce) {
         DISPLAYDLL_Done();
     }
     EXPECT_EQ(Logged("is not a place file"), 1);
-    // Read well once, a corrupt file is said again.
-    WriteFile(kPlace, good);
+    // Read well once (the largest zoom), a corrupt file is said again.
+    WriteFile(kPlace, PlaceFile(300, 200, 800, 10, 20, 100));
     StartWith(config);
     EXPECT_EQ(Where().left, 300);
+    EXPECT_EQ(Width(), WidthAt(800));
     DISPLAYDLL_Done();
     WriteFile(kPlace, "garbage");
     StartWith(config);
@@ -274,8 +277,10 @@ TEST_F(RememberedPlace, AWheelBurstIsSavedOnceItStops) {
         sim::advance_ticks(300);
         DISPLAYDLL_Write(const_cast<char *>("x"));
     }
-    EXPECT_EQ(sim::calls("MoveFileExA"), 0) << "none per notch";
-    sim::advance_ticks(700);
+    sim::advance_ticks(699);
+    DISPLAYDLL_Write(const_cast<char *>("x"));
+    EXPECT_EQ(sim::calls("MoveFileExA"), 0) << "none per notch, none before a second has passed";
+    sim::advance_ticks(1);
     DISPLAYDLL_Write(const_cast<char *>("x"));
     EXPECT_EQ(sim::calls("MoveFileExA"), 1);
     EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=200");
