@@ -114,11 +114,13 @@ static bool WriteNewFile(const char *path, const char *text, const char **failur
         return false;
     }
     DWORD length = static_cast<DWORD>(strlen(text)), written = 0;
+    *failure = "cannot write";
     bool ok = WriteFile(handle, text, length, &written, NULL) != 0;
     DWORD error = GetLastError();
-    if (ok && written != length) *failure = "wrote only part of";
-    else if (!ok) *failure = "cannot write";
-    ok = ok && written == length;
+    if (ok && written != length) {
+        *failure = "wrote only part of"; // a write is whole or it failed
+        ok = false;
+    }
     if (!CloseHandle(handle) && ok) {
         *failure = "cannot close";
         return false;
@@ -286,7 +288,7 @@ void RememberPlace(const WindowPlace &place, bool always) {
             snprintf(text, sizeof text,
                      "The window's place was not saved: %s %s (kept as it was; tried again at the "
                      "next save, logged again once one works)",
-                     WriteFailure ? WriteFailure : "cannot write", path);
+                     WriteFailure, path);
             LogLastError(text);
         }
         WriteFailureLogged = true;

@@ -5,6 +5,7 @@
 #include "config/config.h"
 #include "driver/tavlora.h"
 #include "host/check.h"
+#include "screen/menu.h"
 #include "screen/placement.h"
 #include "screen/window.h"
 #include "test_support.h"
@@ -72,6 +73,9 @@ TEST_F(RememberedPlace, AMovedWindowIsKeptInItsOwnFileAndTheConfigurationIsNever
     sim::clear_journal();
     MoveTo(300, 200);
     EXPECT_EQ(sim::calls("MoveFileExA"), 0) << "nothing new to save";
+    std::remove(kPlace); // "Save place now" writes it all the same
+    RunDisplayCommand(3);
+    EXPECT_EQ(Saved(), "X=300\r\nY=200\r\nZoom=100");
     EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
     EXPECT_EQ(Saved(), "X=300\r\nY=200\r\nZoom=100");
     EXPECT_NE(ReadFile(kPlace).find("ConfigX=10\r\nConfigY=20\r\n"), std::string::npos);
@@ -248,21 +252,29 @@ TEST_F(RememberedPlace, ASizingDragThatGivesBackItsSizeLeavesTheZoom) {
         EXPECT_EQ(Width(), old.right - old.left) << given;
         DISPLAYDLL_Done();
     }
-    // A drag the system applies sets the zoom of that size: a side's, or
-    // the larger of a corner's two.
-    for (WPARAM edge : {WMSZ_RIGHT, WMSZ_BOTTOMRIGHT}) {
+    // A drag the system applies sets the zoom it proposed for that size: a
+    // side's, or the larger of a corner's two; 133 % again.
+    struct Drag {
+        WPARAM edge;
+        int wider, taller; // than the inside at 100 %, in hundredths of it
+        int zoom;
+    } drags[] = {{WMSZ_RIGHT, 100, 0, 200}, {WMSZ_BOTTOMRIGHT, 0, 100, 200}, {WMSZ_RIGHT, 34, 0, 133}};
+    for (const Drag &d : drags) {
         StartWith(config + "Zoom=100\r\n");
         RECT drag = Where(), client;
         GetClientRect(DisplayWindow, &client);
-        if (edge == WMSZ_RIGHT) drag.right += client.right; // the inside twice as wide
-        else drag.bottom += client.bottom;                  // or twice as tall
-        SendMessageA(DisplayWindow, WM_SIZING, edge, reinterpret_cast<LPARAM>(&drag));
+        drag.right += client.right * d.wider / 100;
+        drag.bottom += client.bottom * d.taller / 100;
+        SendMessageA(DisplayWindow, WM_SIZING, d.edge, reinterpret_cast<LPARAM>(&drag));
         SetWindowPos(DisplayWindow, nullptr, drag.left, drag.top, drag.right - drag.left,
                      drag.bottom - drag.top, SWP_NOZORDER);
-        EXPECT_EQ(ScreenSettings.Zoom, 200) << "while the drag lasts";
-        EXPECT_EQ(Width(), WidthAt(200));
+        EXPECT_EQ(ScreenSettings.Zoom, d.zoom) << "while the drag lasts";
+        EXPECT_EQ(Width(), WidthAt(d.zoom));
         SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
-        EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=200");
+        EXPECT_EQ(Saved(), "X=10\r\nY=20\r\nZoom=" + std::to_string(d.zoom));
+        // Ended, the drag has no say in the zoom of the wheel.
+        Wheel(120);
+        EXPECT_EQ(ScreenSettings.Zoom, d.zoom + 10);
         DISPLAYDLL_Done();
         std::remove(kPlace);
     }
