@@ -31,23 +31,16 @@ bool PlaceFilePath(char *path, size_t size) {
     return n >= 0 && static_cast<size_t>(n) < size;
 }
 
-// One line "Key=number" into the field of its key; false when the line is
-// no such line or the key came before.
-static bool ReadPlaceLine(const char *line, PlaceFile *file, unsigned *seen) {
-    static const struct {
-        const char *key;
-        size_t offset;
-    } keys[] = {
-        {"X=", offsetof(PlaceFile, place) + offsetof(WindowPlace, X)},
-        {"Y=", offsetof(PlaceFile, place) + offsetof(WindowPlace, Y)},
-        {"Zoom=", offsetof(PlaceFile, place) + offsetof(WindowPlace, Zoom)},
-        {"ConfigX=", offsetof(PlaceFile, configured) + offsetof(WindowPlace, X)},
-        {"ConfigY=", offsetof(PlaceFile, configured) + offsetof(WindowPlace, Y)},
-        {"ConfigZoom=", offsetof(PlaceFile, configured) + offsetof(WindowPlace, Zoom)},
-    };
-    for (unsigned k = 0; k < sizeof keys / sizeof keys[0]; ++k) {
-        size_t name = strlen(keys[k].key);
-        if (strncmp(line, keys[k].key, name) != 0) continue;
+// The file's keys, in the order they are written.
+static const char *const kPlaceKeys[] = {"X=", "Y=", "Zoom=", "ConfigX=", "ConfigY=", "ConfigZoom="};
+static const unsigned kPlaceKeyCount = sizeof kPlaceKeys / sizeof kPlaceKeys[0];
+
+// One line "Key=number" into `values` at its key's index; false when the
+// line is no such line or the key came before.
+static bool ReadPlaceLine(const char *line, int32_t values[], unsigned *seen) {
+    for (unsigned k = 0; k < kPlaceKeyCount; ++k) {
+        size_t name = strlen(kPlaceKeys[k]);
+        if (strncmp(line, kPlaceKeys[k], name) != 0) continue;
         const char *value = line + name;
         bool negative = *value == '-';
         if (negative) ++value;
@@ -56,8 +49,7 @@ static bool ReadPlaceLine(const char *line, PlaceFile *file, unsigned *seen) {
         for (; *value >= '0' && *value <= '9'; ++value)
             if ((number = number * 10 + (*value - '0')) > INT32_MAX) return false;
         if (*value != 0) return false;
-        int32_t read = static_cast<int32_t>(negative ? -number : number);
-        memcpy(reinterpret_cast<char *>(file) + keys[k].offset, &read, sizeof read);
+        values[k] = static_cast<int32_t>(negative ? -number : number);
         *seen |= 1u << k;
         return true;
     }
@@ -68,15 +60,21 @@ static bool ReadPlaceLine(const char *line, PlaceFile *file, unsigned *seen) {
 // once, and a zoom the driver can use.
 static bool ParsePlace(char *text, PlaceFile *file) {
     unsigned seen = 0;
+    int32_t values[kPlaceKeyCount];
     for (char *line = text; line;) {
         char *next = strchr(line, '\n');
         if (next) *next++ = 0;
         size_t length = strlen(line);
         if (length > 0 && line[length - 1] == '\r') line[--length] = 0;
-        if (length > 0 && line[0] != '/' && !ReadPlaceLine(line, file, &seen)) return false;
+        if (length > 0 && line[0] != '/' && !ReadPlaceLine(line, values, &seen)) return false;
         line = next;
     }
-    return seen == 0x3F && file->place.Zoom >= kMinZoom && file->place.Zoom <= kMaxZoom;
+    if (seen != (1u << kPlaceKeyCount) - 1) return false;
+    const WindowPlace place = {values[0], values[1], values[2]};
+    const WindowPlace configured = {values[3], values[4], values[5]};
+    file->place = place;
+    file->configured = configured;
+    return place.Zoom >= kMinZoom && place.Zoom <= kMaxZoom;
 }
 
 PlaceFileState ReadPlaceFile(const char *path, PlaceFile *file) {
