@@ -113,7 +113,9 @@ TEST_F(RememberedPlace, TheConfigurationWinsOnceTheUserChangedItsPlace) {
         EXPECT_EQ(Logged("X=300 Y=200 Zoom=150 from displays/Tavlora.place"), 1);
         DISPLAYDLL_Done();
         EXPECT_EQ(ReadFile(kPlace), file) << "nothing new to save";
+        EXPECT_EQ(sim::live_handles(), 0) << "the file is closed again";
     }
+    EXPECT_EQ(Logged("changed since it was written: the configuration's place is used"), 3);
     // Moved again, the file records the configuration's values of now, and
     // is used at the next start.
     StartWith(kWindow + "RememberPlace=1\r\nX=11\r\nY=20\r\nZoom=100\r\n");
