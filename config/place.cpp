@@ -32,8 +32,9 @@ bool PlaceFilePath(char *path, size_t size) {
 }
 
 // The file's keys, in the order they are written.
-static const char *const kPlaceKeys[] = {"X=", "Y=", "Zoom=", "ConfigX=", "ConfigY=", "ConfigZoom="};
-static const unsigned kPlaceKeyCount = sizeof kPlaceKeys / sizeof kPlaceKeys[0];
+static const unsigned kPlaceKeyCount = 6;
+static const char *const kPlaceKeys[kPlaceKeyCount] = {"X=",       "Y=",       "Zoom=",
+                                                       "ConfigX=", "ConfigY=", "ConfigZoom="};
 
 // One line "Key=number" into `values` at its key's index; false when the
 // line is no such line or the key came before.
