@@ -3,11 +3,31 @@
 #include "driver/tavlora.h"
 #include "record/png_bands.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// A driver call that ends the process (the window's destroy with
+// EndHostOnClose=1) would end the test program with status 0 and pass the
+// test half-run: such an exit fails instead, unless the test expects it.
+static bool ExitExpected;
+
+void ExpectExit() {
+    ExitExpected = true;
+}
+
+static void FailAnUnexpectedExit() {
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (!test || ExitExpected) return;
+    fprintf(stderr, "%s.%s: the process was ended by exit() during the test\n",
+            test->test_suite_name(), test->name());
+    _exit(1);
+}
+
+[[maybe_unused]] static const int kExitGuard = atexit(FailAnUnexpectedExit);
 
 void DriverTest::SetUp() {
     char cwd[4096];

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// Says that the test ends the process on purpose (in a death test's child):
+// otherwise an exit during a test fails it.
+void ExpectExit();
+
 class DriverTest : public ::testing::Test {
   protected:
     void SetUp() override;

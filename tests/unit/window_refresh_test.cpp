@@ -131,9 +131,10 @@ TEST_F(Window, TakesOnlyItsOwnMessagesAndNoneWithoutAWindow) {
 
 TEST_F(Window, DoneEndsTheProcessWithStatusZero) {
     Start();
-    EXPECT_EXIT(DISPLAYDLL_Done(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((ExpectExit(), DISPLAYDLL_Done()), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(
         {
+            ExpectExit();
             PostMessageA(DisplayWindow, WM_CLOSE, 0, 0);
             Write("closing");
             fprintf(stderr, "still running");
