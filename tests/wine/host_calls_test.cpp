@@ -8,57 +8,20 @@
 namespace {
 
 // The driver loaded into this test program, which is the host.
-class HostCalls : public HostFolder {
+class HostCalls : public DriverInProcess {
   protected:
-    void SetUp() override {
-        HostFolder::SetUp();
-        GetCurrentDirectoryA(sizeof previous_, previous_);
-        ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
-        dll_ = LoadLibraryA(Path("Tavlora.dll").c_str());
-        ASSERT_NE(dll_, nullptr);
-        init_ = reinterpret_cast<DisplayInitProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Init")));
-        done_ = reinterpret_cast<DisplayDoneProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Done")));
-        Write = reinterpret_cast<DisplayWriteProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Write")));
-        Position = reinterpret_cast<DisplaySetPositionProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_SetPosition")));
-        Glyph = reinterpret_cast<DisplayCustomCharProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_CustomChar")));
-    }
-    void TearDown() override {
-        if (started_) done_();
-        if (dll_) FreeLibrary(dll_);
-        SetCurrentDirectoryA(previous_);
-    }
     HWND Start(const std::string &config) {
-        WriteConfig("Debug=1\nEndHostOnClose=0\nPicture=\nX=100\nY=100\nWidth=320\nHeight=200\n"
+        return StartDriver("Debug=1\nEndHostOnClose=0\nPicture=\nX=100\nY=100\nWidth=320\nHeight=200\n"
                     "Line1X=0\nLine1Y=0\nLine2X=0\nLine2Y=60\nLine1FontHeight=20\n"
                     "Line2FontHeight=20\nLine1FontWidth=10\nLine2FontWidth=10\n"
                     "Line1FontColor=255 255 255\nLine2FontColor=255 255 255\n"
                     "Line1FontBkColor=0 0 255\nLine2FontBkColor=0 0 255\n" + config);
-        char params[] = "", ok = 0;
-        init_(0, 0, params, &ok);
-        started_ = ok != 0;
-        return FindWindowA("Tavlora", NULL);
     }
     int LogCount(const char *part) const {
         int n = 0;
         for (const std::string &line : LogLines()) n += line.find(part) != std::string::npos;
         return n;
     }
-
-    HMODULE dll_ = nullptr;
-    DisplayInitProc init_ = nullptr;
-    DisplayDoneProc done_ = nullptr;
-    bool started_ = false;
-    char previous_[MAX_PATH] = "";
-
-  public:
-    DisplayWriteProc Write = nullptr;
-    DisplaySetPositionProc Position = nullptr;
-    DisplayCustomCharProc Glyph = nullptr;
 };
 
 // Row 1 or 2 shows white text on the window (rows are 60 pixels apart).
@@ -89,8 +52,8 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (tick == 4 || tick == 5) PostMessageA(Timer.window, WM_KEYDOWN, VK_RIGHT, 0);
     if (tick == 6) PostMessageA(Timer.window, WM_KEYDOWN, Timer.endKey, 0);
     if (tick <= 6) {
-        Timer.host->Position(1, 2);
-        Timer.host->Write(const_cast<char *>("#######"));
+        Timer.host->position_(1, 2);
+        Timer.host->write_(const_cast<char *>("#######"));
     }
     if (tick == 3) Timer.shownAtOnce = RowShowsText(Timer.window, 2);
     if (tick == 60) {
@@ -115,17 +78,17 @@ TEST_F(HostCalls, WritesFromTheTimerWhileTheMenuIsOpenOrTheWindowMovesAreShown) 
     };
     for (const Case &c : cases) {
         for (UINT row : {1u, 2u}) {
-            Position(1, row);
-            Write(const_cast<char *>(""));
+            position_(1, row);
+            Write("");
             ASSERT_FALSE(RowShowsText(window, row)) << c.name;
         }
         Timer = TimerRun{this, window, c.endKey, 0, false, false};
         RECT before, after;
         GetWindowRect(window, &before);
         UINT_PTR timer = SetTimer(NULL, 0, 30, Tick);
-        Position(1, 1);
+        position_(1, 1);
         PostMessageA(window, c.message, c.wParam, c.lParam);
-        Write(const_cast<char *>("outer")); // the loop runs in here until its key ends it
+        Write("outer"); // the loop runs in here until its key ends it
         KillTimer(NULL, timer);
         MSG left; // keys no loop took
         while (PeekMessageA(&left, NULL, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
@@ -156,14 +119,14 @@ DWORD WINAPI WriteUntilStopped(void *argument) {
     OtherThread *other = static_cast<OtherThread *>(argument);
     char glyph[8] = {0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F};
     while (!InterlockedCompareExchange(&other->stop, 0, 0)) {
-        other->host->Position(1, 2);
-        other->host->Write(const_cast<char *>("##########"));
-        other->host->Glyph(1, glyph);
+        other->host->position_(1, 2);
+        other->host->write_(const_cast<char *>("##########"));
+        other->host->glyph_(1, glyph);
         ++other->calls;
         Sleep(1);
     }
-    other->host->Position(1, 2);
-    other->host->Write(const_cast<char *>("")); // its last word: row 2 emptied
+    other->host->position_(1, 2);
+    other->host->write_(const_cast<char *>("")); // its last word: row 2 emptied
     return 0;
 }
 
@@ -176,8 +139,8 @@ TEST_F(HostCalls, TwoThreadsWriteAtOnceAndTheWindowsThreadShowsTheOthersText) {
     bool shownMeanwhile = false;
     ULONGLONG end = GetTickCount64() + 3000;
     while (GetTickCount64() < end) {
-        Position(1, 1);
-        Write(const_cast<char *>("main"));
+        position_(1, 1);
+        Write("main");
         shownMeanwhile = shownMeanwhile || (other.calls > 0 && RowShowsText(window, 2));
     }
     InterlockedExchange(&other.stop, 1);
@@ -186,7 +149,7 @@ TEST_F(HostCalls, TwoThreadsWriteAtOnceAndTheWindowsThreadShowsTheOthersText) {
     EXPECT_GT(other.calls, 10);
     EXPECT_TRUE(shownMeanwhile) << "the other thread's text, shown by this thread's calls";
     EXPECT_TRUE(RowShowsText(window, 2)) << "the other thread left the window alone";
-    Write(const_cast<char *>(""));
+    Write("");
     EXPECT_FALSE(RowShowsText(window, 2)) << "this thread's next call shows the emptied row";
     EXPECT_TRUE(ReadCapture(ReadFile("rec.bmp")).valid);
     EXPECT_EQ(LogCount("Error"), 0);

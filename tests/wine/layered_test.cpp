@@ -7,29 +7,7 @@
 
 namespace {
 
-class Layered : public HostFolder {
-  protected:
-    void SetUp() override {
-        HostFolder::SetUp();
-        GetCurrentDirectoryA(sizeof previous_, previous_);
-        ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
-        dll_ = LoadLibraryA(Path("Tavlora.dll").c_str());
-        ASSERT_NE(dll_, nullptr);
-        init_ = reinterpret_cast<DisplayInitProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Init")));
-        done_ = reinterpret_cast<DisplayDoneProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Done")));
-    }
-    void TearDown() override {
-        if (dll_) FreeLibrary(dll_);
-        SetCurrentDirectoryA(previous_);
-    }
-
-    HMODULE dll_ = nullptr;
-    DisplayInitProc init_ = nullptr;
-    DisplayDoneProc done_ = nullptr;
-    char previous_[MAX_PATH] = "";
-};
+class Layered : public DriverInProcess {};
 
 TEST_F(Layered, EachOpacityAndColourIsWhatTheWindowHas) {
     const struct {

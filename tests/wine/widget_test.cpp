@@ -8,46 +8,11 @@
 namespace {
 
 // The driver started in the test's folder, as a host in that folder would.
-class Widget : public HostFolder {
+class Widget : public DriverInProcess {
   protected:
-    void SetUp() override {
-        HostFolder::SetUp();
-        GetCurrentDirectoryA(sizeof previous_, previous_);
-        ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
-        dll_ = LoadLibraryA(Path("Tavlora.dll").c_str());
-        ASSERT_NE(dll_, nullptr);
-        init_ = reinterpret_cast<DisplayInitProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Init")));
-        done_ = reinterpret_cast<DisplayDoneProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Done")));
-        write_ = reinterpret_cast<DisplayWriteProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Write")));
-        position_ = reinterpret_cast<DisplaySetPositionProc>(
-            reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_SetPosition")));
-    }
-    void TearDown() override {
-        if (started_) done_();
-        if (dll_) FreeLibrary(dll_);
-        SetCurrentDirectoryA(previous_);
-    }
     // Starts the driver with this configuration (the host goes on when the
     // window closes) and returns its window.
-    HWND Start(const std::string &config) {
-        WriteConfig("EndHostOnClose=0\n" + config);
-        char params[] = "", ok = 0;
-        init_(0, 0, params, &ok);
-        started_ = ok != 0;
-        return FindWindowA("Tavlora", NULL);
-    }
-    void Write(const char *text) { write_(const_cast<char *>(text)); }
-
-    HMODULE dll_ = nullptr;
-    DisplayInitProc init_ = nullptr;
-    DisplayDoneProc done_ = nullptr;
-    DisplayWriteProc write_ = nullptr;
-    DisplaySetPositionProc position_ = nullptr;
-    bool started_ = false;
-    char previous_[MAX_PATH] = "";
+    HWND Start(const std::string &config) { return StartDriver("EndHostOnClose=0\n" + config); }
 };
 
 DWORD ExStyle(HWND window) { return static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)); }

@@ -31,6 +31,37 @@ static void RemoveTree(const std::string &folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
+template <typename Proc> static Proc Entry(HMODULE dll, const char *name) {
+    return reinterpret_cast<Proc>(reinterpret_cast<void *>(GetProcAddress(dll, name)));
+}
+
+void DriverInProcess::SetUp() {
+    HostFolder::SetUp();
+    GetCurrentDirectoryA(sizeof previous_, previous_);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
+    dll_ = LoadLibraryA(Path("Tavlora.dll").c_str());
+    ASSERT_NE(dll_, nullptr);
+    init_ = Entry<DisplayInitProc>(dll_, "DISPLAYDLL_Init");
+    done_ = Entry<DisplayDoneProc>(dll_, "DISPLAYDLL_Done");
+    write_ = Entry<DisplayWriteProc>(dll_, "DISPLAYDLL_Write");
+    position_ = Entry<DisplaySetPositionProc>(dll_, "DISPLAYDLL_SetPosition");
+    glyph_ = Entry<DisplayCustomCharProc>(dll_, "DISPLAYDLL_CustomChar");
+}
+
+void DriverInProcess::TearDown() {
+    if (started_) done_();
+    if (dll_) FreeLibrary(dll_);
+    SetCurrentDirectoryA(previous_);
+}
+
+HWND DriverInProcess::StartDriver(const std::string &config) {
+    WriteConfig(config);
+    char params[] = "", ok = 0;
+    init_(0, 0, params, &ok);
+    started_ = ok != 0;
+    return FindWindowA("Tavlora", NULL);
+}
+
 void HostFolder::SetUp() {
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string work = BuildFolder() + "\\wine-work";

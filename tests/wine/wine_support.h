@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "driver/tavlora.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -35,6 +37,31 @@ class HostFolder : public ::testing::Test {
     void CopyTestData(const std::string &name, const std::string &relative);
 
     std::string folder_;
+};
+
+// The real DLL loaded into this test program, which is then the host, with
+// the test's folder as the current folder. Done runs at the end of a test
+// whose start made a window. The entry points are public, for the threads
+// and timers of a test that calls them as a host's would.
+class DriverInProcess : public HostFolder {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Writes this configuration and starts the driver; its window, or null.
+    HWND StartDriver(const std::string &config);
+
+    HMODULE dll_ = nullptr;
+    bool started_ = false;
+    char previous_[MAX_PATH] = "";
+
+  public:
+    void Write(const char *text) { write_(const_cast<char *>(text)); }
+
+    DisplayInitProc init_ = nullptr;
+    DisplayDoneProc done_ = nullptr;
+    DisplayWriteProc write_ = nullptr;
+    DisplaySetPositionProc position_ = nullptr;
+    DisplayCustomCharProc glyph_ = nullptr;
 };
 
 // A 32-bit bottom-up BMP file as the driver's capture writes it.
