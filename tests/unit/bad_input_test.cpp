@@ -40,10 +40,6 @@ class BadInput : public DriverTest {
         DISPLAYDLL_Init(0, 0, nullptr, &ok);
         return ok;
     }
-    void WriteAt(int column, int row, const char *text) {
-        DISPLAYDLL_SetPosition(column, row);
-        DISPLAYDLL_Write(const_cast<char *>(text));
-    }
     // Starts again from the good configuration, defines glyph 1 as a full
     // block and shows it alone: the window must show exactly that block.
     void ExpectDrawsCorrectly(COLORREF background) {

@@ -33,10 +33,6 @@ class HostCalls : public DriverTest {
         DISPLAYDLL_Done();
         DriverTest::TearDown();
     }
-    static void WriteAt(int column, int row, const char *text) {
-        DISPLAYDLL_SetPosition(column, row);
-        DISPLAYDLL_Write(const_cast<char *>(text));
-    }
     // Row 1 or 2 shows glyph 1, a full block.
     static bool Shows(int row) {
         return sim::window_pixel(DisplayWindow, 22, row == 1 ? 12 : 52) == kRed;

@@ -28,16 +28,6 @@ class ModuleLimits : public DriverTest {
         memcpy(copy, pattern, sizeof copy);
         DISPLAYDLL_CustomChar(slot, copy);
     }
-    void WriteAt(int column, int row, const char *text) {
-        DISPLAYDLL_SetPosition(column, row);
-        DISPLAYDLL_Write(const_cast<char *>(text));
-    }
-    RECT Client() {
-        RECT r;
-        GetClientRect(DisplayWindow, &r);
-        return r;
-    }
-    COLORREF At(int x, int y) { return sim::window_pixel(DisplayWindow, x, y); }
     int Logged(const std::string &start) {
         int n = 0;
         for (const std::string &line : LogLines()) n += line.compare(0, start.size(), start) == 0;

@@ -21,16 +21,6 @@ class Module : public DriverTest {
     void Start(const std::string &config) {
         StartWith(config);
     }
-    void WriteAt(int column, int row, const char *text) {
-        DISPLAYDLL_SetPosition(column, row);
-        DISPLAYDLL_Write(const_cast<char *>(text));
-    }
-    RECT Client() {
-        RECT r;
-        GetClientRect(DisplayWindow, &r);
-        return r;
-    }
-    COLORREF At(int x, int y) { return sim::window_pixel(DisplayWindow, x, y); }
 };
 
 COLORREF Colour(const int32_t c[3]) { return RGB(c[0], c[1], c[2]); }

@@ -2,6 +2,7 @@
 
 #include "driver/tavlora.h"
 #include "record/png_bands.h"
+#include "screen/window.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +46,21 @@ void DriverTest::StartWith(const std::string &config) {
     char ok = 0;
     DISPLAYDLL_Init(0, 0, nullptr, &ok);
     ASSERT_EQ(ok, 1);
+}
+
+void DriverTest::WriteAt(int column, int row, const char *text) {
+    DISPLAYDLL_SetPosition(column, row);
+    DISPLAYDLL_Write(const_cast<char *>(text));
+}
+
+RECT DriverTest::Client() {
+    RECT r = {0, 0, 0, 0};
+    GetClientRect(DisplayWindow, &r);
+    return r;
+}
+
+COLORREF DriverTest::At(int x, int y) {
+    return sim::window_pixel(DisplayWindow, x, y);
 }
 
 void DriverTest::TearDown() {

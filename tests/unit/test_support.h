@@ -28,6 +28,11 @@ class DriverTest : public ::testing::Test {
     // Writes the configuration and starts the driver, which must make its
     // window.
     void StartWith(const std::string &config);
+    // As a host writes: the cursor to column, row (from 1), then the text.
+    static void WriteAt(int column, int row, const char *text);
+    // The display window's inside, and one of its pixels.
+    RECT Client();
+    COLORREF At(int x, int y);
     // For a test that makes a release fail on purpose: TearDown then does not
     // require every GDI object and device context to be gone.
     void AllowLeakedObjects() { leaksAllowed_ = true; }
