@@ -3,7 +3,7 @@
 #include "config/config.h"
 #include "config/place.h"
 #include "log/log.h"
-#include "screen/refresh.h"
+#include "screen/dirty.h"
 #include "screen/scale.h"
 #include "screen/window.h"
 #include "screen/window_range.h"
