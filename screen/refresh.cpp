@@ -9,6 +9,7 @@
 #include "screen/dirty.h"
 #include "screen/placement.h"
 #include "screen/window.h"
+#include "screen/window_dpi.h"
 #include "screen/window_settings.h"
 
 #include <cstring>
