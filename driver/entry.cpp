@@ -8,9 +8,11 @@
 #include "log/log.h"
 #include "record/capture.h"
 #include "record/png_bands.h"
+#include "screen/dirty.h"
 #include "screen/placement.h"
 #include "screen/refresh.h"
 #include "screen/window.h"
+#include "screen/window_class.h"
 
 #include <cstdio>
 #include <cstring>

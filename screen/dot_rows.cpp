@@ -17,11 +17,13 @@
 // mask cannot be used; they are round at every size. On plain
 // glass a module row takes two transfers instead of four: every dot unlit
 // with the glass between them, then the lit ones turned to their colour.
+#include "dot_rows.h"
+
 #include "config/config.h"
 #include "driver/display_memory.h"
 #include "log/log.h"
 #include "screen/dot_font.h"
-#include "screen/rows.h"
+#include "screen/row_parts.h"
 
 #include <cstring>
 #include <stdint.h>

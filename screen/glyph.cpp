@@ -1,6 +1,8 @@
+#include "glyph.h"
+
 #include "config/config.h"
 #include "driver/display_memory.h"
-#include "screen/rows.h"
+#include "screen/row_parts.h"
 
 #include <stdint.h>
 

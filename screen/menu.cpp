@@ -6,6 +6,7 @@
 #include "record/screenshot.h"
 #include "screen/placement.h"
 #include "screen/window.h"
+#include "screen/window_settings.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "config/module.h"
 #include "screen/picture.h"
-#include "screen/rows.h"
+#include "screen/row_parts.h"
 
 static void Fill(HDC surface, const RECT &area, const int32_t colour[3]) {
     HBRUSH brush = CreateSolidBrush(RowColour(colour));

@@ -3,30 +3,16 @@
 #include "config/config.h"
 #include "config/place.h"
 #include "log/log.h"
-#include "screen/refresh.h"
+#include "screen/dirty.h"
 #include "screen/scale.h"
 #include "screen/window.h"
+#include "screen/window_dpi.h"
 #include "screen/window_range.h"
 
 #include <cstdio>
 #include <cstring>
 
-// The system's DPI functions, where it has them (Windows 10 1607 on; the
-// v1 context from 8.1 on).
-typedef HANDLE(WINAPI *SetContextFunction)(HANDLE);
-typedef UINT(WINAPI *WindowDpiFunction)(HWND);
-typedef UINT(WINAPI *SystemDpiFunction)();
-
-static struct {
-    bool looked;
-    SetContextFunction setContext;
-    WindowDpiFunction windowDpi;
-    SystemDpiFunction systemDpi;
-} Dpi;
-
-static HANDLE WindowContext; // the context the window was made in; null: not following
-static int32_t SystemDpi = 96;
-static int WheelRest;        // wheel turns short of a whole step
+static int WheelRest; // wheel turns short of a whole step
 
 // A zoom changed with RememberPlace=1 and not saved yet: saved once it has
 // stopped changing for a second (a wheel burst is one save), or at Done.
@@ -43,39 +29,15 @@ static struct {
     LONG startWidth, startHeight, proposedWidth, proposedHeight;
 } Drag;
 
-static void *Function(HMODULE module, const char *name) {
-    return module ? reinterpret_cast<void *>(GetProcAddress(module, name)) : NULL;
-}
-
-static void LookForDpiFunctions() {
-    if (Dpi.looked) return;
-    Dpi.looked = true;
-    HMODULE user = GetModuleHandleA("user32.dll");
-    Dpi.setContext = reinterpret_cast<SetContextFunction>(Function(user, "SetThreadDpiAwarenessContext"));
-    Dpi.windowDpi = reinterpret_cast<WindowDpiFunction>(Function(user, "GetDpiForWindow"));
-    Dpi.systemDpi = reinterpret_cast<SystemDpiFunction>(Function(user, "GetDpiForSystem"));
-}
-
-static HANDLE Context(intptr_t value) {
-    return reinterpret_cast<HANDLE>(value);
-}
-
-void *EnterDisplayDpi() {
-    return WindowContext && Dpi.setContext ? Dpi.setContext(WindowContext) : NULL;
-}
-
-void LeaveDisplayDpi(void *kept) {
-    if (kept && Dpi.setContext) Dpi.setContext(kept);
-}
-
 // Configured places are 96-DPI units; the window's are the system's pixels.
 static int64_t ToScreen(int32_t value) {
-    return static_cast<int64_t>(value) * SystemDpi / 96;
+    return static_cast<int64_t>(value) * SystemDpi() / 96;
 }
 static int32_t FromScreen(int32_t value) {
     int64_t scaled = static_cast<int64_t>(value) * 96;
-    return static_cast<int32_t>(scaled >= 0 ? (scaled + SystemDpi / 2) / SystemDpi
-                                            : -((-scaled + SystemDpi / 2) / SystemDpi));
+    const int32_t dpi = SystemDpi();
+    return static_cast<int32_t>(scaled >= 0 ? (scaled + dpi / 2) / dpi
+                                            : -((-scaled + dpi / 2) / dpi));
 }
 
 // The window's place and outer size as the settings say, at `zoom`, within
@@ -153,56 +115,29 @@ static void KeepOnScreen(HWND window) {
     WriteLog("Window", detail);
 }
 
-// Follows the monitor's DPI from here on: the thread's DPI setting is the
-// window's until the returned token restores it (null: not following).
-static HANDLE StartFollowingDpi() {
-    WindowContext = NULL;
-    SystemDpi = 96;
-    SetDisplayDpi(0);
-    if (ScreenSettings.FollowDpi == 0) return NULL;
-    LookForDpiFunctions();
-    if (!Dpi.setContext) return NULL;
-    const HANDLE perMonitorV2 = Context(-4), perMonitor = Context(-3);
-    HANDLE kept = Dpi.setContext(perMonitorV2);
-    WindowContext = perMonitorV2;
-    if (!kept) {
-        kept = Dpi.setContext(perMonitor);
-        WindowContext = perMonitor;
-    }
-    if (!kept) {
-        WindowContext = NULL;
-        WriteLog("create_screen", "the system refused per-monitor DPI awareness: FollowDpi= not used");
-        return NULL;
-    }
-    SystemDpi = Dpi.systemDpi ? static_cast<int32_t>(Dpi.systemDpi()) : 96;
-    if (SystemDpi <= 0) SystemDpi = 96;
-    SetDisplayDpi(SystemDpi);
-    return kept;
-}
-
 HWND CreateDisplayWindow(DWORD exStyle, const char *className, HINSTANCE instance) {
     UseRememberedPlace();
     Drag.active = false;
-    HANDLE kept = StartFollowingDpi();
+    void *kept = StartFollowingDpi();
     int32_t x, y, width, height;
     Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
     HWND window = CreateWindowExA(exStyle, className, NULL, DisplayWindowStyle(), x, y, width,
                                   height, NULL, NULL, instance, NULL);
-    if (window && WindowContext) {
+    if (window && FollowingDpi()) {
         // On a monitor of another DPI than the system's: its own size there.
-        int32_t dpi = Dpi.windowDpi ? static_cast<int32_t>(Dpi.windowDpi(window)) : SystemDpi;
-        if (dpi > 0 && dpi != SystemDpi) {
+        int32_t dpi = DpiOfWindow(window);
+        if (dpi > 0 && dpi != SystemDpi()) {
             SetDisplayDpi(dpi);
             Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
             SetWindowPos(window, NULL, 0, 0, width, height,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         char detail[64];
-        snprintf(detail, sizeof detail, "%d DPI (the system's %d)", DisplayDpi(), SystemDpi);
+        snprintf(detail, sizeof detail, "%d DPI (the system's %d)", DisplayDpi(), SystemDpi());
         WriteLog("create_screen", detail);
     }
     if (window) KeepOnScreen(window);
-    if (kept) Dpi.setContext(kept);
+    LeaveDisplayDpi(kept);
     return window;
 }
 
@@ -371,7 +306,7 @@ LRESULT OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     static int32_t loggedDpi; // a DPI out of range, logged while it lasts
     const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
-    if (!WindowContext || !suggested) return DefWindowProcA(window, WM_DPICHANGED, wParam, lParam);
+    if (!FollowingDpi() || !suggested) return DefWindowProcA(window, WM_DPICHANGED, wParam, lParam);
     const int32_t asked = static_cast<int32_t>(wParam & 0xFFFF);
     const int32_t dpi = asked < kMinDpi ? kMinDpi : asked > kMaxDpi ? kMaxDpi : asked;
     SetDisplayDpi(dpi);

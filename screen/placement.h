@@ -22,12 +22,6 @@ HWND CreateDisplayWindow(DWORD exStyle, const char *className, HINSTANCE instanc
 // the window keeps its own place and zoom.
 BOOL PlaceDisplayWindow(HWND insertAfter);
 
-// The calling thread's DPI setting switched to the window's for driver code
-// that works with the window outside its window procedure; the token
-// restores it. Nothing happens unless the window follows the DPI.
-void *EnterDisplayDpi();
-void LeaveDisplayDpi(void *kept);
-
 // Sets the zoom (25 to 800 percent): the window grows or shrinks about its
 // top-left corner, and with RememberPlace=1 the place and zoom are saved
 // once the zoom has stopped changing (SavePendingPlace).

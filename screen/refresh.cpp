@@ -6,26 +6,24 @@
 #include "log/log.h"
 #include "record/capture.h"
 #include "screen/compose.h"
+#include "screen/dirty.h"
 #include "screen/placement.h"
 #include "screen/window.h"
+#include "screen/window_dpi.h"
+#include "screen/window_settings.h"
 
 #include <cstring>
 
 HDC PaintSurface;
 
-static int DirtyFlag;
 static LONG VirtualScreenBounds[4]; // left, top, right, bottom
-
-void MarkDisplayDirty() {
-    DirtyFlag = 1;
-}
 
 static void DetectTextChanges() {
     for (int r = 0; r < kRows; ++r) {
         // The whole text counts: a shortened, emptied or restored row is a change.
         if (strcmp(reinterpret_cast<const char *>(TextRows[r]),
                    reinterpret_cast<const char *>(ShadowRows[r])) != 0) {
-            DirtyFlag = 1;
+            MarkDisplayDirty();
             memcpy(ShadowRows[r], TextRows[r], sizeof ShadowRows[r]);
         }
     }
@@ -36,7 +34,7 @@ static void DetectDesktopChanges() {
     LONG top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     LONG bounds[4] = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                       top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    if (memcmp(bounds, VirtualScreenBounds, sizeof bounds) != 0) DirtyFlag = 1;
+    if (memcmp(bounds, VirtualScreenBounds, sizeof bounds) != 0) MarkDisplayDirty();
     memcpy(VirtualScreenBounds, bounds, sizeof bounds);
 }
 
@@ -52,7 +50,7 @@ static void ShowAgain() {
 // block transfer; the image stays in `image` for a recording. Returns
 // false when the window gave no paint surface.
 static bool Repaint(ComposedImage *image) {
-    DirtyFlag = 0;
+    ClearDisplayDirty();
     ProcessWindowMessages();
     ShowAgain();
     InvalidateRect(DisplayWindow, NULL, FALSE);
@@ -60,7 +58,7 @@ static bool Repaint(ComposedImage *image) {
     PaintSurface = BeginPaint(DisplayWindow, &paint);
     if (!PaintSurface) {
         LogLastError("Error from BeginPaint");
-        DirtyFlag = 1; // the change is still not on the window: try again next time
+        MarkDisplayDirty(); // the change is still not on the window: try again next time
         return false;
     }
     if (ComposeDisplay(DisplayWindow, image) &&
@@ -82,7 +80,7 @@ static int RefreshWindow() {
 
     ComposedImage image;
     memset(&image, 0, sizeof image);
-    if (WindowCreated == 1 && DirtyFlag == 1 && !Repaint(&image)) return 0;
+    if (WindowCreated == 1 && DisplayDirty() && !Repaint(&image)) return 0;
 
     // A recording right after a repaint writes the image just composed.
     if (ScreenSettings.Record != 0) RecordIfDue(DisplayWindow, image.surface ? &image : NULL);

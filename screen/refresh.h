@@ -8,7 +8,3 @@ extern HDC PaintSurface;
 
 // Runs one cycle; 0 when a repaint could not get the window's paint surface.
 int RefreshScreen();
-
-// Tells the next cycle to repaint: a glyph changed, or the platform asked
-// for the window to be painted again.
-void MarkDisplayDirty();

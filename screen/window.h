@@ -11,18 +11,6 @@ const DWORD kDisplayWindowStyle = 0x80C80000;
 extern HWND DisplayWindow;    // null until a creation succeeds
 extern int32_t WindowCreated; // 1 from the first successful creation on
 
-// Creates the window at the configured rectangle (once); 1 when it exists.
-int create_screen();
-
-// Gives the window the styles, place and size the settings now say (the
-// same window), shows or hides it and sets its top-most state, without
-// taking the focus; repaints it next refresh.
-void ApplyWindowSettings();
-
-// Destroys the window (DISPLAYDLL_Done). With EndHostOnClose set that ends
-// the host process; otherwise the next DISPLAYDLL_Init makes it again.
-void CloseScreen();
-
 // True when the calling thread may use the window (its messages, repaint
 // and recordings): the thread that made it, or any while there is none.
 // The first call from another thread says so in the log.
@@ -34,5 +22,3 @@ bool OnWindowThread();
 // does nothing: those messages are the running loop's or the window
 // thread's.
 void ProcessWindowMessages();
-
-LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

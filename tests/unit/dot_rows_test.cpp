@@ -2,6 +2,7 @@
 #include "config/config.h"
 #include "driver/display_memory.h"
 #include "screen/dot_font.h"
+#include "screen/glyph.h"
 #include "screen/rows.h"
 #include "test_support.h"
 

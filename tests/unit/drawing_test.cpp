@@ -1,8 +1,10 @@
 // Text rows, glyphs and the background picture, drawn on the simulated platform.
 #include "config/config.h"
 #include "driver/display_memory.h"
+#include "screen/glyph.h"
 #include "screen/picture.h"
 #include "screen/refresh.h"
+#include "screen/row_parts.h"
 #include "screen/rows.h"
 #include "test_support.h"
 

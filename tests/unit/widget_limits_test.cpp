@@ -4,6 +4,7 @@
 // switched live, and the menu's check marks after a live save.
 #include "driver/tavlora.h"
 #include "screen/window.h"
+#include "screen/window_proc.h"
 #include "test_support.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "screen/menu.h"
 #include "screen/widget.h"
 #include "screen/window.h"
+#include "screen/window_proc.h"
 #include "test_support.h"
 
 #include <set>

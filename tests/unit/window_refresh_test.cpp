@@ -4,6 +4,7 @@
 #include "driver/tavlora.h"
 #include "screen/refresh.h"
 #include "screen/window.h"
+#include "screen/window_proc.h"
 #include "test_support.h"
 
 #include <cstring>
