@@ -46,6 +46,11 @@ void set_dpi(int dotsPerInch);
 // The one monitor's work area (the desktop less its task bar); the whole
 // virtual screen until set.
 void set_work_area(int left, int top, int width, int height);
+// A second monitor (the first stays the virtual screen as set), its work
+// area less a task bar of `taskbar` pixels at its bottom. A rectangle
+// belongs to the monitor with most of it, or with none on either, to the
+// nearer one.
+void add_monitor(int left, int top, int width, int height, int taskbar);
 
 // Window frame added around the client area: border width and caption height.
 void set_frame(int border, int caption);
