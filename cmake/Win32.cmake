@@ -20,7 +20,7 @@ find_library(TAVLORA_ZLIB_STATIC NAMES libz.a REQUIRED)
 target_link_libraries(Tavlora PRIVATE ${TAVLORA_ZLIB_STATIC} user32 gdi32 ole32 oleaut32 shell32 uuid)
 
 add_executable(tavlora-host host/host.cpp host/script.cpp)
-target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp config/module.cpp config/limits.cpp screen/scale.cpp log/log.cpp) # --check reads as the driver does
+target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp config/module.cpp config/limits.cpp config/place.cpp screen/scale.cpp log/log.cpp) # --check reads as the driver does
 target_include_directories(tavlora-host PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(tavlora-host PRIVATE ${TAVLORA_WIN32_DEFS})
 target_link_options(tavlora-host PRIVATE -static-libgcc -static-libstdc++ -static)

@@ -2,6 +2,7 @@
 
 #include "config/limits.h"
 #include "config/module.h"
+#include "config/place.h"
 #include "log/log.h"
 #include "platform/platform.h"
 #include "screen/scale.h"
@@ -284,7 +285,9 @@ void ReadConfigFile() {
     DebugLevel = 0;
     char path[256];
     if (!ConfigFilePath(path, sizeof path)) return;
+    PutBackConfiguredPlace();
     ReadConfigFrom(path, NULL, NULL);
+    NoteConfiguredPlace();
 }
 
 void LoadWorkingLayouts(int32_t *x, int32_t *y, int32_t *width, int32_t *height,

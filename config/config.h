@@ -34,7 +34,7 @@ struct ScreenSettingsRecord {
     int32_t Zoom;          // percent every configured length is scaled by, 25 to 800
     int32_t Resizable;     // non-zero: a sizing border; dragging it sets the zoom
     int32_t FollowDpi;     // non-zero: sharp and the same size to the eye at any DPI
-    int32_t RememberPlace; // non-zero: a moved or zoomed window saves X=, Y=, Zoom=
+    int32_t RememberPlace; // non-zero: a moved or zoomed window is remembered (config/place.h)
     int32_t KeepOnScreen;  // non-zero: a window mostly off every monitor is moved onto one
     // The window as a desktop widget (screen/widget.h):
     int32_t NoActivate;          // non-zero: never activated, not even by a click

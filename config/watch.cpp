@@ -1,6 +1,7 @@
 #include "watch.h"
 
 #include "config/config.h"
+#include "config/place.h"
 #include "log/log.h"
 #include "platform/platform.h"
 
@@ -56,6 +57,7 @@ static bool ReadWhole(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before)
     memcpy(keptRows, ConfiguredLayouts, sizeof keptRows);
 
     DebugLevel = 0;
+    PutBackConfiguredPlace(); // a key the file lacks keeps the configuration's value
     WIN32_FILE_ATTRIBUTE_DATA after;
     if (ReadConfigFrom(path, NULL, NULL) && LookAt(path, &after) && SameVersion(before, after))
         return true;
@@ -93,6 +95,7 @@ bool ConfigFileSaved() {
         return false;
     }
     Seen = current;
+    NoteConfiguredPlace();
     WriteLog("Configuration", "read again");
     return true;
 }
@@ -118,19 +121,3 @@ bool ReadSettledConfig() {
     return false;
 }
 
-bool ConfigEditedSinceRead() {
-    if (!Watching) return false;
-    char path[256];
-    WIN32_FILE_ATTRIBUTE_DATA current;
-    if (!ConfigFilePath(path, sizeof path)) return false;
-    LookAt(path, &current);
-    return ChangeSeen || !SameVersion(current, Seen);
-}
-
-void NoteConfigAsRead() {
-    if (!Watching) return;
-    char path[256];
-    if (!ConfigFilePath(path, sizeof path)) return;
-    LookAt(path, &Seen);
-    ChangeSeen = false;
-}

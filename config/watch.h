@@ -19,8 +19,3 @@ bool ConfigFileSaved();
 // otherwise every setting is as it was, and the log says why.
 bool ReadSettledConfig();
 
-// For the driver's own saves: whether the file changed since the driver
-// last read it (false when it is not watched), and a note that the file as
-// it is now counts as read.
-bool ConfigEditedSinceRead();
-void NoteConfigAsRead();

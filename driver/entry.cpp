@@ -8,6 +8,7 @@
 #include "log/log.h"
 #include "record/capture.h"
 #include "record/png_bands.h"
+#include "screen/placement.h"
 #include "screen/refresh.h"
 #include "screen/window.h"
 
@@ -54,6 +55,7 @@ char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
 // go, and the log file is closed (a later Init opens it again and appends).
 void WINAPI DISPLAYDLL_Done() {
     WriteLog("**** Done Called ****", "Closing");
+    SavePendingPlace(true);
     CloseScreen();
     ForgetPngBands();
     WriteLog("**** Done Called ****", "Closed");

@@ -4,6 +4,7 @@
 #include "config/config.h"
 #include "config/limits.h"
 #include "config/module.h"
+#include "config/place.h"
 #include "log/log.h"
 
 #include <cerrno>
@@ -311,6 +312,28 @@ void ReportSettings(std::string *report) {
     *report += std::string("module colours: ") + text + "\n";
 }
 
+// Which place the window opens at, and why: the configuration's, or the
+// one remembered in the place file beside it.
+void ReportPlace(const char *path, std::string *report) {
+    std::string name = path; // its extension, if any, becomes ".place"
+    size_t dot = name.find_last_of('.'), folder = name.find_last_of("\\/");
+    if (dot != std::string::npos && (folder == std::string::npos || dot > folder)) name.erase(dot);
+    name += ".place";
+    PlaceFile file = {{0, 0, 0}, {0, 0, 0}};
+    PlaceFileState state = ReadPlaceFile(name.c_str(), &file);
+    const WindowPlace configured = {ScreenSettings.X, ScreenSettings.Y, ScreenSettings.Zoom};
+    PlaceChoice choice = ChoosePlace(ScreenSettings.RememberPlace != 0, state, file, configured);
+    const WindowPlace &used = choice == PlaceRemembered ? file.place : configured;
+    char numbers[80];
+    snprintf(numbers, sizeof numbers, "place: X = %d, Y = %d, Zoom = %d from ", used.X, used.Y,
+             used.Zoom);
+    *report += numbers;
+    if (choice == PlaceRemembered)
+        *report += name + " (" + PlaceChoiceReason(choice) + ")\n";
+    else
+        *report += "the configuration (" + name + ": " + PlaceChoiceReason(choice) + ")\n";
+}
+
 } // namespace
 
 CheckResult CheckConfig(const char *path, std::string *report) {
@@ -344,6 +367,7 @@ CheckResult CheckConfig(const char *path, std::string *report) {
         report->insert(firstLine,
                        "the file starts with a UTF-8 byte-order mark (as Notepad saves): skipped\n");
     ReportSettings(report);
+    ReportPlace(path, report);
     if (check.problems == 0) {
         *report += "result: no problems\n";
         return CheckClean;

@@ -9,7 +9,6 @@
 
 static FILE *LogStream;
 static bool LogOpened;
-static bool LogReopens; // closed by CloseLog: the next open appends
 static char BaseName[256];
 static bool BaseNameComputed;
 static char SystemText[1024];
@@ -49,14 +48,47 @@ const char *ModuleBaseName() {
     return BaseName;
 }
 
+// The variable "TAVLORA_<what>_<module>", holding "<process id>:<value>".
+// The module's base name is shorter than 256 characters: the name fits.
+static void ProcessVariable(const char *what, char *name, size_t size) {
+    snprintf(name, size, "TAVLORA_%s_%s", what, ModuleBaseName());
+}
+
+bool ReadProcessValue(const char *what, unsigned long long *value) {
+    char name[300], text[64] = "";
+    ProcessVariable(what, name, sizeof name);
+    // No variable leaves the text empty; a longer one is no value of ours.
+    DWORD length = GetEnvironmentVariableA(name, text, sizeof text);
+    if (length >= sizeof text) return false;
+    unsigned long process = 0;
+    unsigned long long kept = 0;
+    if (sscanf(text, "%lu:%llu", &process, &kept) != 2 || process != GetCurrentProcessId())
+        return false;
+    *value = kept;
+    return true;
+}
+
+void KeepProcessValue(const char *what, unsigned long long value) {
+    char name[300], text[64];
+    ProcessVariable(what, name, sizeof name);
+    snprintf(text, sizeof text, "%lu:%llu", static_cast<unsigned long>(GetCurrentProcessId()),
+             value);
+    SetEnvironmentVariableA(name, text);
+}
+
 void OpenLog() {
     if (LogOpened) return;
     LogOpened = true; // set first: the header's own WriteLog calls come back here
 
+    // The first open in the process empties the file; every later one, in
+    // this load of the library or a later one, appends.
+    unsigned long long opened;
+    bool appends = ReadProcessValue("LOG", &opened);
     CreateDirectoryA("logs", NULL);
     char path[256];
     int n = snprintf(path, sizeof path, "logs" PATH_SEP "%s.log", ModuleBaseName());
-    if (n > 0 && static_cast<size_t>(n) < sizeof path) LogStream = fopen(path, LogReopens ? "a" : "w");
+    if (n > 0 && static_cast<size_t>(n) < sizeof path) LogStream = fopen(path, appends ? "a" : "w");
+    if (LogStream && !appends) KeepProcessValue("LOG", 1);
     if (!LogStream) printf("Failed to open ini file");
 
     WriteLog(kSeparator, kSeparator);
@@ -69,7 +101,6 @@ void CloseLog() {
     fclose(LogStream);
     LogStream = NULL;
     LogOpened = false;
-    LogReopens = true;
 }
 
 void KeepLogClosed() {

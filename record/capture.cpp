@@ -6,6 +6,9 @@
 
 #include <cstring>
 
+// The recordings' own: a picture saved from the menu keeps its own.
+static ReplaceState RecordTarget;
+
 // Names the file for this recording and writes it in the chosen format.
 static void WriteRecording(const RecordImage &image, RecordFormat format) {
     char path[MAX_PATH];
@@ -15,7 +18,7 @@ static void WriteRecording(const RecordImage &image, RecordFormat format) {
     }
     WriteLog("Capture", path);
     RecordWriter writer = format == RecordPng ? WritePngFile : WriteBmpFile;
-    if (WriteReplacing(path, writer, image)) CountRecordedFrame();
+    if (WriteReplacing(path, writer, image, &RecordTarget)) CountRecordedFrame();
 }
 
 void CaptureAnImage(HWND window, ComposedImage *composed) {

@@ -35,28 +35,12 @@ static void PutBigEndian(BYTE *to, DWORD value) {
     to[3] = static_cast<BYTE>(value);
 }
 
-static bool Put(HANDLE file, const BYTE *data, DWORD size) {
-    DWORD written = 0;
-    if (!WriteFile(file, data, size, &written, NULL)) {
-        LogLastError("CaptureAnImage WriteFile failed");
-        return false;
-    }
-    if (written != size) {
-        char detail[96];
-        snprintf(detail, sizeof detail, "CaptureAnImage WriteFile wrote %lu of %lu bytes",
-                 static_cast<unsigned long>(written), static_cast<unsigned long>(size));
-        WriteLog("Error", detail);
-        return false;
-    }
-    return true;
-}
-
 // Writes the chunk whose `size` data bytes already lie at chunk + 8.
 static bool PutChunk(HANDLE file, BYTE *chunk, const char *type, DWORD size) {
     PutBigEndian(chunk, size);
     memcpy(chunk + 4, type, 4);
     PutBigEndian(chunk + 8 + size, static_cast<DWORD>(crc32(0L, chunk + 4, size + 4)));
-    return Put(file, chunk, 8 + size + 4);
+    return WriteWhole(file, chunk, 8 + size + 4);
 }
 
 // Adds `size` bytes to the IDAT data, writing a chunk each time one is full.
@@ -103,7 +87,7 @@ static bool PutPng(PngWriter &w, const RecordImage &image) {
     memcpy(ihdr + 4, "IHDR", 4);
     PutBigEndian(ihdr + 8 + 13, static_cast<DWORD>(crc32(0L, ihdr + 4, 13 + 4)));
     w.filled = 0;
-    return Put(w.file, header, sizeof header) && PutStream(w) &&
+    return WriteWhole(w.file, header, sizeof header) && PutStream(w) &&
            PutChunk(w.file, Chunk, "IEND", 0);
 }
 

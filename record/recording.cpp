@@ -12,34 +12,16 @@ static unsigned long long PathFrame;
 static bool FrameCountLoaded;
 
 // The count outlives the library, so a host that unloads the driver and
-// loads it again goes on numbering rather than overwriting its frames. It
-// lives in an environment variable of the process, named after the module
-// and tagged with the process id: a child process inherits the variable,
-// and starts at 1 all the same.
-static bool FrameVariable(char *name, size_t size) {
-    int n = snprintf(name, size, "TAVLORA_FRAMES_%s", ModuleBaseName());
-    return n > 0 && static_cast<size_t>(n) < size;
-}
-
+// loads it again goes on numbering rather than overwriting its frames; a
+// child process starts at 1 all the same.
 static void LoadFrameCount() {
     if (FrameCountLoaded) return;
     FrameCountLoaded = true;
-    char name[300], value[64];
-    if (!FrameVariable(name, sizeof name)) return;
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    if (length == 0 || length >= sizeof value) return;
-    unsigned long process = 0;
-    unsigned long long frame = 0;
-    if (sscanf(value, "%lu:%llu", &process, &frame) == 2 && process == GetCurrentProcessId())
-        LastFrame = frame;
+    ReadProcessValue("FRAMES", &LastFrame);
 }
 
 static void SaveFrameCount() {
-    char name[300], value[64];
-    if (!FrameVariable(name, sizeof name)) return;
-    snprintf(value, sizeof value, "%lu:%llu", static_cast<unsigned long>(GetCurrentProcessId()),
-             LastFrame);
-    SetEnvironmentVariableA(name, value);
+    KeepProcessValue("FRAMES", LastFrame);
 }
 
 RecordFormat RecordFormatOf(const char *path) {
@@ -83,6 +65,22 @@ void CountRecordedFrame() {
     SaveFrameCount();
 }
 
+bool WriteWhole(HANDLE file, const void *data, DWORD size) {
+    DWORD written = 0;
+    if (!WriteFile(file, data, size, &written, NULL)) {
+        LogLastError("CaptureAnImage WriteFile failed");
+        return false;
+    }
+    if (written != size) {
+        char detail[96];
+        snprintf(detail, sizeof detail, "CaptureAnImage WriteFile wrote %lu of %lu bytes",
+                 static_cast<unsigned long>(written), static_cast<unsigned long>(size));
+        WriteLog("Error", detail);
+        return false;
+    }
+    return true;
+}
+
 bool WriteBmpFile(const char *path, const RecordImage &image) {
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               NULL);
@@ -95,11 +93,9 @@ bool WriteBmpFile(const char *path, const RecordImage &image) {
     header.bfType = 0x4D42; // "BM"
     header.bfSize = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + image.size;
     header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    DWORD written = 0;
-    bool ok = WriteFile(file, &header, sizeof header, &written, NULL) &&
-              WriteFile(file, image.info, sizeof *image.info, &written, NULL) &&
-              WriteFile(file, image.bits, image.size, &written, NULL);
-    if (!ok) LogLastError("CaptureAnImage WriteFile failed");
+    bool ok = WriteWhole(file, &header, sizeof header) &&
+              WriteWhole(file, image.info, sizeof *image.info) &&
+              WriteWhole(file, image.bits, image.size);
     if (!CloseHandle(file) && ok) {
         LogLastError("CaptureAnImage CloseHandle failed");
         ok = false;
@@ -135,15 +131,14 @@ static CopyResult CopyInPlace(const char *temporary, const char *target) {
     static char buffer[65536];
     bool ok = true;
     for (;;) {
-        DWORD read = 0, written = 0;
+        DWORD read = 0;
         if (!ReadFile(from, buffer, sizeof buffer, &read, NULL)) {
             LogLastError("CaptureAnImage ReadFile failed");
             ok = false;
             break;
         }
         if (read == 0) break;
-        if (!WriteFile(to, buffer, read, &written, NULL) || written != read) {
-            LogLastError("CaptureAnImage WriteFile failed");
+        if (!WriteWhole(to, buffer, read)) {
             ok = false;
             break;
         }
@@ -159,20 +154,18 @@ static CopyResult CopyInPlace(const char *temporary, const char *target) {
 // A target that another program holds open refuses every recording while
 // it does, and a move that is refused is refused every time: each is logged
 // once while it lasts, and a recording that lands again says so.
-static bool TargetRefused;
-static bool MoveRefused;
-
-static bool Replaced(const char *target) {
-    if (TargetRefused) {
+static bool Replaced(const char *target, ReplaceState *state) {
+    if (state->targetRefused) {
         char detail[MAX_PATH + 40];
         snprintf(detail, sizeof detail, "%s is written again", target);
         WriteLog("CaptureAnImage", detail);
     }
-    TargetRefused = false;
+    state->targetRefused = false;
     return true;
 }
 
-bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image) {
+bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image,
+                    ReplaceState *state) {
     if (!*target) {
         WriteLog("CaptureAnImage", "RecordFile is empty: nothing written");
         return false;
@@ -189,8 +182,8 @@ bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &
         return false;
     }
     if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) {
-        MoveRefused = false;
-        return Replaced(target);
+        state->moveRefused = false;
+        return Replaced(target, state);
     }
     DWORD moveError = GetLastError();
     CopyResult copied = CopyInPlace(temporary, target);
@@ -198,7 +191,7 @@ bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &
         // Held open by a reader, read-only, or in a folder that forbids it:
         // the old recording stays, and the next recording tries again.
         DeleteFileA(temporary);
-        if (!TargetRefused) {
+        if (!state->targetRefused) {
             char prefix[MAX_PATH + 160];
             snprintf(prefix, sizeof prefix,
                      "CaptureAnImage cannot replace %s (kept as it was; tried again at each "
@@ -207,17 +200,17 @@ bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &
             SetLastError(moveError);
             LogLastError(prefix);
         }
-        TargetRefused = true;
+        state->targetRefused = true;
         return false;
     }
-    if (!MoveRefused) {
+    if (!state->moveRefused) {
         SetLastError(moveError);
         LogLastError("CaptureAnImage MoveFileEx failed, writing in place");
     }
-    MoveRefused = true;
+    state->moveRefused = true;
     if (copied == CopyDone) {
         if (!DeleteFileA(temporary)) LogLastError("CaptureAnImage DeleteFile failed");
-        return Replaced(target);
+        return Replaced(target, state);
     }
     // The target was emptied and not written whole: the complete new
     // recording stays in the temporary file, never neither.

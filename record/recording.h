@@ -32,10 +32,21 @@ bool NextRecordPath(const char *pattern, char *path, size_t size);
 // Counts the frame just written, so the next path takes the next number.
 void CountRecordedFrame();
 
+// Writes all `size` bytes to the file: a write that reports success with
+// fewer written failed too. False, after logging why, when not all went.
+bool WriteWhole(HANDLE file, const void *data, DWORD size);
+
 // Writes one file; false on failure, after logging why.
 typedef bool (*RecordWriter)(const char *path, const RecordImage &image);
 bool WriteBmpFile(const char *path, const RecordImage &image);
 bool WritePngFile(const char *path, const RecordImage &image);
+
+// What the writes to one kind of target met, each logged once while it
+// lasts: recordings and pictures keep one each.
+struct ReplaceState {
+    bool targetRefused; // a reader holds the target: it stays as it was
+    bool moveRefused;   // the new file is copied into the target in place
+};
 
 // Writes `target` through `writer` so that a reader sees the old file or
 // the new one, never part of one: the new file goes to "<target>.tmp" and
@@ -46,4 +57,5 @@ bool WritePngFile(const char *path, const RecordImage &image);
 // once while it lasts. A failed write leaves the old file as it was and no
 // temporary file; a copy that fails half-way keeps the new recording in
 // the temporary file, so one of the two is always whole.
-bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image);
+bool WriteReplacing(const char *target, RecordWriter writer, const RecordImage &image,
+                    ReplaceState *state);

@@ -9,6 +9,8 @@
 
 static const char kFolder[] = "screenshots";
 static const int kMostInOneSecond = 999;
+// The pictures' own: the recordings keep their own.
+static ReplaceState PictureTarget;
 
 static bool FileExists(const char *path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -56,7 +58,7 @@ bool SaveScreenshot(HWND window) {
     }
     image.stride = static_cast<DWORD>(composed.info.bmiHeader.biWidth) * 4;
     image.size = image.stride * static_cast<DWORD>(composed.info.bmiHeader.biHeight);
-    bool saved = WriteReplacing(path, WritePngFile, image);
+    bool saved = WriteReplacing(path, WritePngFile, image, &PictureTarget);
     ReleaseComposed(&composed);
     WriteLog(saved ? "Screenshot" : "Error", saved ? path : "the picture was not saved");
     return saved;

@@ -1,6 +1,7 @@
 #include "compose.h"
 
 #include "config/config.h"
+#include "config/module.h"
 #include "log/log.h"
 #include "screen/panel.h"
 #include "screen/picture.h"
@@ -14,6 +15,7 @@
 // window's inside is empty, but it still shows the display when restored.
 static LONG KnownWidth, KnownHeight;
 static bool ReportedTooLarge;
+static bool ReportedNoPicture; // a picture is configured and none is loaded
 
 // The image's size: the window's inside, within the largest the driver
 // draws. A window too large for it is reported once while it lasts.
@@ -86,11 +88,16 @@ bool ComposeDisplay(HWND window, ComposedImage *image) {
     GetWindowRect(window, &windowRect);
     if (DrawModulePanel(surface))
         ; // a module: its glass and bezel instead of the picture
-    else if (ScreenPicture.picture)
+    else if (ScreenPicture.picture) {
         Render(surface, &ScreenPicture.picture, &windowRect, 0, 0, ScreenPicture.width,
                ScreenPicture.height);
-    else
+        ReportedNoPicture = false;
+    }
+    // None wanted is no loss; one that failed to load is said once while it lasts.
+    else if (BackgroundPicturePath()[0] != 0 && !ReportedNoPicture) {
         WriteLog("Lost the Picture", "So cant display it");
+        ReportedNoPicture = true;
+    }
     for (int row = 0; row < kRows; ++row) DrawRow(row, surface);
     return true;
 }

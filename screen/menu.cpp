@@ -55,10 +55,23 @@ LRESULT ShowDisplayMenu(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
+// The label as the menu shows it: "&" marks the next letter as the key
+// ("&&" shows one "&").
+static void ShownLabel(const char *label, char *shown, size_t size) {
+    size_t n = 0;
+    for (const char *p = label; *p && n + 1 < size; ++p) {
+        if (*p == '&' && *++p == 0) break;
+        shown[n++] = *p;
+    }
+    shown[n] = 0;
+}
+
 bool RunDisplayCommand(UINT id) {
     for (int i = 0; i < MenuCommandCount; ++i)
         if (MenuCommands[i].id == id && id != 0 && MenuCommands[i].action) {
-            WriteLog("Menu", MenuCommands[i].label);
+            char label[80];
+            ShownLabel(MenuCommands[i].label, label, sizeof label);
+            WriteLog("Menu", label);
             MenuCommands[i].action(MenuCommands[i].value);
             return true;
         }

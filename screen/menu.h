@@ -33,7 +33,7 @@ bool StaysOnTop(int);
 void ToggleStayOnTop(int);     // this run only; the file keeps its own
 bool ZoomedTo(int percent);
 void ZoomTo(int percent);      // as RememberPlace keeps it
-void SavePlaceNow(int);        // X=, Y= and Zoom= into the file, as RememberPlace does
+void SavePlaceNow(int);        // the place and zoom into the place file, as RememberPlace does
 void SaveDisplayPicture(int);  // a PNG of the display in "screenshots"
 void OpenConfigFile(int);      // in the user's editor for it
 void ReadConfigAgain(int);     // as a watched file that was saved, once it is whole

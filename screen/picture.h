@@ -11,8 +11,10 @@ struct ScreenPictureRecord {
 };
 extern ScreenPictureRecord ScreenPicture;
 
-// Reads the whole file into movable memory and decodes it through the
-// platform's picture service. Success shows as a non-null *picture.
+// Reads the whole file into movable memory and, when its header declares a
+// JPEG, BMP or GIF of up to kMaxImageSide pixels a side, decodes it through
+// the platform's picture service; any other file is logged in one line
+// that names it and says what it is. Success shows as a non-null *picture.
 void LoadPicture(const char *fileName, IPicture **picture, LONG *width, LONG *height);
 
 // Releases the loaded picture (DISPLAYDLL_Done); the next window made loads

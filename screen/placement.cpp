@@ -1,7 +1,7 @@
 #include "placement.h"
 
 #include "config/config.h"
-#include "config/config_writer.h"
+#include "config/place.h"
 #include "log/log.h"
 #include "screen/refresh.h"
 #include "screen/scale.h"
@@ -27,6 +27,21 @@ static struct {
 static HANDLE WindowContext; // the context the window was made in; null: not following
 static int32_t SystemDpi = 96;
 static int WheelRest;        // wheel turns short of a whole step
+
+// A zoom changed with RememberPlace=1 and not saved yet: saved once it has
+// stopped changing for a second (a wheel burst is one save), or at Done.
+static const ULONGLONG kZoomSettleMs = 1000;
+static bool SavePending;
+static ULONGLONG ZoomChangedAt;
+
+// A sizing drag, from its first WM_SIZING to WM_EXITSIZEMOVE: the size and
+// zoom it started from, and the size and zoom last proposed.
+static struct {
+    bool active;
+    WPARAM edge;
+    int32_t startZoom, proposedZoom;
+    LONG startWidth, startHeight, proposedWidth, proposedHeight;
+} Drag;
 
 static void *Function(HMODULE module, const char *name) {
     return module ? reinterpret_cast<void *>(GetProcAddress(module, name)) : NULL;
@@ -166,6 +181,8 @@ static HANDLE StartFollowingDpi() {
 }
 
 HWND CreateDisplayWindow(DWORD exStyle, const char *className, HINSTANCE instance) {
+    UseRememberedPlace();
+    Drag.active = false;
     HANDLE kept = StartFollowingDpi();
     int32_t x, y, width, height;
     Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
@@ -190,6 +207,7 @@ HWND CreateDisplayWindow(DWORD exStyle, const char *className, HINSTANCE instanc
 }
 
 BOOL PlaceDisplayWindow(HWND insertAfter) {
+    KeepPlaceUnlessConfigured();
     int32_t x, y, width, height;
     Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
     BOOL placed = SetWindowPos(DisplayWindow, insertAfter, x, y, width, height, SWP_NOACTIVATE);
@@ -197,7 +215,10 @@ BOOL PlaceDisplayWindow(HWND insertAfter) {
     return placed;
 }
 
-bool SaveWindowPlace() {
+// The window's place in 96-DPI units (the next start on a screen of
+// another DPI puts it at the same place, neither halved nor doubled) and
+// the zoom, also kept in the settings; false when there is no window.
+static bool TakeWindowPlace(WindowPlace *place) {
     if (!DisplayWindow || IsIconic(DisplayWindow)) return false;
     void *kept = EnterDisplayDpi();
     RECT rect;
@@ -207,14 +228,31 @@ bool SaveWindowPlace() {
         LogLastError("Error from GetWindowRect");
         return false;
     }
-    // In 96-DPI units: the next start on a screen of another DPI puts it at
-    // the same place, neither halved nor doubled.
     ScreenSettings.X = FromScreen(rect.left);
     ScreenSettings.Y = FromScreen(rect.top);
     ScreenSettings.Zoom = ClampZoom(ScreenSettings.Zoom);
-    char path[256];
-    if (!ConfigFilePath(path, sizeof path)) return false;
-    return WriteConfigPlace(path, ScreenSettings.X, ScreenSettings.Y, ScreenSettings.Zoom);
+    place->X = ScreenSettings.X;
+    place->Y = ScreenSettings.Y;
+    place->Zoom = ScreenSettings.Zoom;
+    return true;
+}
+
+// RememberPlace=1: the place saved unless the next start would use it anyway.
+static void RememberWindowPlace() {
+    WindowPlace place;
+    if (TakeWindowPlace(&place)) RememberPlace(place, false);
+}
+
+void SaveWindowPlace() {
+    WindowPlace place;
+    if (TakeWindowPlace(&place)) RememberPlace(place, true);
+}
+
+void SavePendingPlace(bool now) {
+    if (!SavePending) return;
+    if (!now && GetTickCount64() - ZoomChangedAt < kZoomSettleMs) return;
+    if (ScreenSettings.RememberPlace != 0) RememberWindowPlace();
+    SavePending = false;
 }
 
 void SetDisplayZoom(int percent) {
@@ -231,36 +269,78 @@ void SetDisplayZoom(int percent) {
         LeaveDisplayDpi(kept);
     }
     MarkDisplayDirty();
-    if (ScreenSettings.RememberPlace != 0) SaveWindowPlace();
+    if (ScreenSettings.RememberPlace == 0) return;
+    SavePending = true;
+    ZoomChangedAt = GetTickCount64();
 }
 
-LRESULT OnExitSizeMove(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (ScreenSettings.RememberPlace != 0) SaveWindowPlace();
-    return DefWindowProcA(window, WM_EXITSIZEMOVE, wParam, lParam);
-}
-
-// Dragging a sizing edge sets the zoom: the rectangle is made the size of
-// the zoom its dragged edge comes nearest, its opposite edges held.
-LRESULT OnSizing(HWND window, WPARAM wParam, LPARAM lParam) {
-    RECT *rect = reinterpret_cast<RECT *>(lParam);
-    if (ScreenSettings.Resizable == 0 || !rect) return DefWindowProcA(window, WM_SIZING, wParam, lParam);
-    int32_t x, y, baseWidth, baseHeight, width, height;
+// The zoom a window of this outer size shows, dragged by `edge`: the zoom
+// it started from or the one last proposed when it has their size, else
+// the zoom its dragged edge comes nearest. 0 when there is no telling.
+static int32_t ZoomOfSize(LONG outerWidth, LONG outerHeight, WPARAM edge) {
+    if (Drag.active && outerWidth == Drag.startWidth && outerHeight == Drag.startHeight)
+        return Drag.startZoom;
+    if (Drag.active && outerWidth == Drag.proposedWidth && outerHeight == Drag.proposedHeight)
+        return Drag.proposedZoom;
+    int32_t x, y, baseWidth, baseHeight;
     Wanted(100, &x, &y, &baseWidth, &baseHeight);
     RECT frame;
     WindowFrame(DisplayWindowStyle(), &frame);
     const int32_t frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
     const int64_t clientWidth = baseWidth - frameWidth, clientHeight = baseHeight - frameHeight;
-    if (clientWidth <= 0 || clientHeight <= 0) return TRUE;
-    const int64_t byWidth = 100 * (rect->right - rect->left - frameWidth) / clientWidth;
-    const int64_t byHeight = 100 * (rect->bottom - rect->top - frameHeight) / clientHeight;
-    const WPARAM edge = wParam;
+    if (clientWidth <= 0 || clientHeight <= 0) return 0;
+    const int64_t byWidth = 100 * (outerWidth - frameWidth) / clientWidth;
+    const int64_t byHeight = 100 * (outerHeight - frameHeight) / clientHeight;
     int64_t zoom = edge == WMSZ_LEFT || edge == WMSZ_RIGHT    ? byWidth
                    : edge == WMSZ_TOP || edge == WMSZ_BOTTOM ? byHeight
                    : byWidth > byHeight                      ? byWidth
                                                              : byHeight;
-    zoom = zoom < kMinZoom ? kMinZoom : zoom > kMaxZoom ? kMaxZoom : zoom;
-    ScreenSettings.Zoom = static_cast<int32_t>(zoom);
-    Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
+    return static_cast<int32_t>(zoom < kMinZoom ? kMinZoom : zoom > kMaxZoom ? kMaxZoom : zoom);
+}
+
+// During a sizing drag the zoom is the one of the size the window has.
+static void FollowWindowSize(HWND window) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return;
+    int32_t zoom = ZoomOfSize(rect.right - rect.left, rect.bottom - rect.top, Drag.edge);
+    if (zoom == 0 || zoom == ScreenSettings.Zoom) return;
+    ScreenSettings.Zoom = zoom;
+    MarkDisplayDirty();
+}
+
+LRESULT OnExitSizeMove(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (Drag.active) FollowWindowSize(window);
+    Drag.active = false;
+    if (ScreenSettings.RememberPlace != 0) RememberWindowPlace();
+    return DefWindowProcA(window, WM_EXITSIZEMOVE, wParam, lParam);
+}
+
+LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (Drag.active && !IsIconic(window)) FollowWindowSize(window);
+    return DefWindowProcA(window, WM_SIZE, wParam, lParam);
+}
+
+// Dragging a sizing edge proposes a zoom: the rectangle is made the size of
+// the zoom its dragged edge comes nearest, its opposite edges held. The zoom
+// is the window's once the system gives it that size.
+LRESULT OnSizing(HWND window, WPARAM wParam, LPARAM lParam) {
+    RECT *rect = reinterpret_cast<RECT *>(lParam);
+    if (ScreenSettings.Resizable == 0 || !rect) return DefWindowProcA(window, WM_SIZING, wParam, lParam);
+    const WPARAM edge = wParam;
+    if (!Drag.active) {
+        RECT start;
+        if (!GetWindowRect(window, &start)) return TRUE;
+        Drag.startWidth = start.right - start.left;
+        Drag.startHeight = start.bottom - start.top;
+        Drag.startZoom = ScreenSettings.Zoom;
+        Drag.proposedWidth = Drag.proposedHeight = -1;
+        Drag.active = true;
+    }
+    Drag.edge = edge;
+    int32_t zoom = ZoomOfSize(rect->right - rect->left, rect->bottom - rect->top, edge);
+    if (zoom == 0) return TRUE;
+    int32_t x, y, width, height;
+    Wanted(zoom, &x, &y, &width, &height);
     if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT)
         rect->left = rect->right - width;
     else
@@ -269,7 +349,9 @@ LRESULT OnSizing(HWND window, WPARAM wParam, LPARAM lParam) {
         rect->top = rect->bottom - height;
     else
         rect->bottom = rect->top + height;
-    MarkDisplayDirty();
+    Drag.proposedZoom = zoom;
+    Drag.proposedWidth = width;
+    Drag.proposedHeight = height;
     return TRUE;
 }
 

@@ -88,6 +88,7 @@ static int RefreshWindow() {
     if (ScreenSettings.Record != 0) RecordIfDue(DisplayWindow, image.surface ? &image : NULL);
     ReleaseComposed(&image);
     ProcessWindowMessages();
+    SavePendingPlace(false);
     return 1;
 }
 

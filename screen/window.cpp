@@ -164,6 +164,8 @@ LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return OnExitSizeMove(window, wParam, lParam);
     case WM_SIZING:
         return OnSizing(window, wParam, lParam);
+    case WM_SIZE:
+        return OnSize(window, wParam, lParam);
     case WM_MOUSEWHEEL:
         return OnMouseWheel(window, wParam, lParam);
     case WM_DPICHANGED:

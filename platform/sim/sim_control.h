@@ -27,6 +27,10 @@ int find_call(const char *prefix, int from = 0);
 // fails with `error`; nth 0 makes every call fail until clear_faults().
 void fail_call(const char *operation, int nth, DWORD error);
 void clear_faults();
+// The nth WriteFile from now (1 = the next) writes only its first `bytes`
+// and reports success with that count, as a full disk or a lost share may.
+// Cleared by clear_faults() too.
+void write_short(int nth, DWORD bytes);
 
 // The library's own file, as GetModuleFileNameA reports it.
 void set_module_path(const char *path);

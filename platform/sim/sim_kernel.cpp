@@ -41,6 +41,8 @@ struct Kernel {
     int globals = 0;
     std::map<std::string, std::string> environment;
     DWORD thread = 1;
+    int shortWriteIn = 0; // WriteFile calls up to the short one; 0: none
+    DWORD shortWriteBytes = 0;
 };
 
 Kernel &kernel() {
@@ -178,7 +180,15 @@ void fail_call(const char *operation, int nth, DWORD error) {
     kernel().faults[operation].push_back(Fault{nth <= 0 ? -1 : nth - 1, error});
 }
 
-void clear_faults() { kernel().faults.clear(); }
+void clear_faults() {
+    kernel().faults.clear();
+    kernel().shortWriteIn = 0;
+}
+
+void write_short(int nth, DWORD bytes) {
+    kernel().shortWriteIn = nth < 1 ? 1 : nth;
+    kernel().shortWriteBytes = bytes;
+}
 
 void set_module_path(const char *path) { kernel().modulePath = path; }
 
@@ -437,6 +447,9 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (kernel().shortWriteIn > 0 && --kernel().shortWriteIn == 0 &&
+        toWrite > kernel().shortWriteBytes)
+        toWrite = kernel().shortWriteBytes;
     DWORD done = 0;
     while (done < toWrite) {
         ssize_t n = ::write(static_cast<sim::File *>(file)->fd,

@@ -266,7 +266,7 @@ TEST_P(PictureThatCannotLoad, IsLoggedAndTheRowsDrawOnBlack) {
               p.text ? std::string(p.text) : TestData("corners.jpg").substr(0, p.keep));
     ASSERT_EQ(Start(kGoodConfig), 1);
     EXPECT_EQ(ScreenPicture.picture, nullptr);
-    EXPECT_EQ(LoggedStarting("Error LoadPicture "), 1);
+    EXPECT_EQ(LoggedStarting("Error images/Tavlora.jpg is "), 1);
     EXPECT_EQ(Logged("Lost the Picture 1 So cant display it"), 1);
     EXPECT_EQ(sim::live_globals(), 0);
     EXPECT_EQ(sim::live_handles(), 0);

@@ -214,7 +214,7 @@ TEST_F(Picture, EveryFailureIsLoggedAndGivesEverythingBack) {
         {"GlobalLock", "LoadPicture GlobalLock failed"},
         {"ReadFile", "LoadPicture ReadFile failed"},
         {"CreateStreamOnHGlobal", "LoadPicture CreateStreamOnHGlobal failed"},
-        {"OleLoadPicture", "LoadPicture CreateStreamOnHGlobal failed"},
+        {"OleLoadPicture", "LoadPicture OleLoadPicture failed"},
     };
     for (const Case &c : cases) {
         IPicture *picture = nullptr;
@@ -244,8 +244,16 @@ TEST_F(Picture, MissingEmptyAndForeignFilesLoadNothing) {
     EXPECT_EQ(LastError().substr(0, 35), "Error LoadPicture CreateFile failed");
     std::vector<std::string> log;
 
-    for (const std::string &content : {std::string(), std::string("GIF89a not a jpeg at all")}) {
-        WriteFile("images/Tavlora.jpg", content);
+    // Each says what the file is, in one line.
+    const struct {
+        std::string content;
+        const char *line;
+    } files[] = {{"", "Error images/Tavlora.jpg is empty"},
+                 {"GIF89a not a jpeg at all", "Error images/Tavlora.jpg is damaged"},
+                 {"<html>not a picture</html>",
+                  "Error images/Tavlora.jpg is not a JPEG, BMP or GIF picture"}};
+    for (const auto &file : files) {
+        WriteFile("images/Tavlora.jpg", file.content);
         size_t before = LogLines().size();
         LoadPicture("images" PATH_SEP "Tavlora.jpg", &picture, &width, &height);
         EXPECT_EQ(picture, nullptr);
@@ -253,12 +261,12 @@ TEST_F(Picture, MissingEmptyAndForeignFilesLoadNothing) {
         int errors = 0;
         for (size_t i = before; i < log.size(); ++i) errors += log[i].compare(0, 6, "Error ") == 0;
         EXPECT_EQ(errors, 1) << "one failure line";
+        EXPECT_EQ(log.back(), file.line);
         EXPECT_EQ(sim::live_globals(), 0);
         EXPECT_EQ(sim::live_handles(), 0);
     }
     EXPECT_EQ(log[log.size() - 4], "LoadPicture File Open");
     EXPECT_EQ(log[log.size() - 2], "LoadPicture Allocated memory");
-    EXPECT_EQ(log.back().substr(0, 46), "Error LoadPicture CreateStreamOnHGlobal failed");
 
     // A window without a picture still comes up.
     sim::set_frame(0, 0);

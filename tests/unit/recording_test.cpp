@@ -51,6 +51,7 @@ class Recording : public DriverTest {
         EXPECT_EQ(sim::live_handles(), 0);
         EXPECT_EQ(sim::live_globals(), PngKeptBlocks()) << "zlib's memory is given back";
     }
+    ReplaceState state = {}; // for the tests that write through WriteReplacing
 };
 
 // Decodes a PNG file as 8-bit RGB; false when libpng finds it broken.
@@ -194,7 +195,7 @@ TEST_F(Recording, ThePngWriterTakesTwentyFourAndThirtyTwoBitRows) {
                 p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
             }
         RecordImage image = {&info, memory.data(), stride, stride * height};
-        ASSERT_TRUE(WriteReplacing("direct.png", WritePngFile, image)) << bits;
+        ASSERT_TRUE(WriteReplacing("direct.png", WritePngFile, image, &state)) << bits;
         std::vector<std::string> chunks = CheckedChunks(ReadFile("direct.png"));
         EXPECT_GT(std::count(chunks.begin(), chunks.end(), "IDAT"), 2) << bits;
         int w = 0, h = 0;
@@ -209,7 +210,7 @@ TEST_F(Recording, ThePngWriterTakesTwentyFourAndThirtyTwoBitRows) {
     BITMAPINFOHEADER info = {sizeof info, 4, 2, 1, 16, BI_RGB, 0, 0, 0, 0, 0};
     BYTE memory[16] = {};
     RecordImage image = {&info, memory, 8, 16};
-    EXPECT_FALSE(WriteReplacing("odd.png", WritePngFile, image));
+    EXPECT_FALSE(WriteReplacing("odd.png", WritePngFile, image, &state));
     EXPECT_FALSE(FileExists("odd.png"));
     EXPECT_TRUE(Logged("Error CaptureAnImage no PNG of 4 x 2 at 16 bits"));
 }
@@ -234,7 +235,7 @@ TEST_F(Recording, APngOfAnImageChangedInAFewRowsDecodesToTheNewImage) {
                 at[0] = GetBValue(c), at[1] = GetGValue(c), at[2] = GetRValue(c);
             }
         RecordImage image = {&info, memory.data(), stride, stride * p.height};
-        return WriteReplacing("bands.png", WritePngFile, image);
+        return WriteReplacing("bands.png", WritePngFile, image, &state);
     };
     auto expectDecoded = [&](const Picture &p, const char *step) {
         int w = 0, h = 0;

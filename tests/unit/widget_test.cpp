@@ -54,7 +54,7 @@ TEST_F(Widget, EachMenuRowHasItsOwnIdAndAnActionAndShowsItsCheck) {
 }
 
 // The zoom rows set the zoom and show which one is on; "Save place now"
-// writes the place into the file as RememberPlace would.
+// writes the place into the place file, the configuration left as it was.
 TEST_F(Widget, TheMenuZoomsTheDisplayAndSavesItsPlace) {
     Start("X=30\nY=40\n");
     RECT before, after;
@@ -71,11 +71,11 @@ TEST_F(Widget, TheMenuZoomsTheDisplayAndSavesItsPlace) {
                    (call.find("0x8, ") != std::string::npos && call.find("Zoom") != std::string::npos);
     EXPECT_EQ(checked, 1) << "only 200 % is checked";
     SetWindowPos(DisplayWindow, NULL, 70, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const std::string config = ReadFile("displays/Tavlora.cfg");
     Pick(3);
-    std::string file = ReadFile("displays/Tavlora.cfg");
-    EXPECT_NE(file.find("X=70\n"), std::string::npos) << file;
-    EXPECT_NE(file.find("Y=80\n"), std::string::npos) << file;
-    EXPECT_NE(file.find("Zoom=200"), std::string::npos) << file;
+    EXPECT_EQ(ReadFile("displays/Tavlora.cfg"), config);
+    std::string file = ReadFile("displays/Tavlora.place");
+    EXPECT_NE(file.find("\nX=70\r\nY=80\r\nZoom=200\r\n"), std::string::npos) << file;
 }
 
 TEST_F(Widget, ReadingTheConfigurationAgainChangesTheFrameOfTheSameWindow) {

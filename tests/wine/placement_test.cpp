@@ -1,5 +1,6 @@
-// The real DLL's size and place: a remembered place, a window kept on the
-// screen, and a change of monitor DPI.
+// The real DLL's size and place: a remembered place (also while another
+// program saves the configuration), a window kept on the screen, and a
+// change of monitor DPI.
 //
 // The prefix is shared by the whole suite: a test that sets its DPI
 // (LogPixels) puts it back. A change of monitor DPI is the host sending the
@@ -11,7 +12,7 @@ namespace {
 
 using Placement = HostFolder;
 
-TEST_F(Placement, AMovedWindowComesBackWhereItWasLeftAndTheFileKeepsItsLines) {
+TEST_F(Placement, AMovedWindowComesBackWhereItWasLeftAndTheConfigurationIsNotWritten) {
     const std::string config = "Debug=1\r\n// my display\r\nEndHostOnClose=0\r\nRememberPlace=1\r\n"
                                "X=50\r\nY=60\r\nWidth=320\r\nHeight=200\r\nsomething unknown\r\n";
     WriteConfig(config);
@@ -24,10 +25,101 @@ TEST_F(Placement, AMovedWindowComesBackWhereItWasLeftAndTheFileKeepsItsLines) {
     EXPECT_EQ(rects[0].left, 210);
     EXPECT_EQ(rects[0].top, 170);
     EXPECT_EQ(rects[0].right - rects[0].left, 320);
-    std::string saved = config;
-    saved.replace(saved.find("X=50"), 4, "X=210");
-    saved.replace(saved.find("Y=60"), 4, "Y=170");
-    EXPECT_EQ(ReadFile("displays\\Tavlora.cfg"), saved + "Zoom=100\r\n");
+    EXPECT_EQ(ReadFile("displays\\Tavlora.cfg"), config);
+    std::string place = ReadFile("displays\\Tavlora.place");
+    EXPECT_NE(place.find("\nX=210\r\nY=170\r\nZoom=100\r\n"), std::string::npos) << place;
+    EXPECT_FALSE(Exists("displays\\Tavlora.place.tmp"));
+}
+
+// Another program saving the configuration every 20 ms, by turns in two
+// parts and as editors do (a new file moved over it). Each of its saves is
+// looked at just before its next one, and the last at the end: every one
+// must still be there byte for byte.
+struct Saver {
+    std::string path;
+    std::string text; // the configuration; each save adds a numbered comment
+    volatile LONG stop = 0;
+    int saves = 0;
+    int lost = 0;
+    std::string firstLost;
+};
+
+std::string ReadShared(const std::string &path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) return "(cannot be read)";
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, NULL) && read > 0) text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+bool WriteShared(const std::string &path, const std::string &text, bool inTwoParts) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD half = static_cast<DWORD>(text.size() / 2), written = 0, rest = 0;
+    bool ok = WriteFile(file, text.data(), half, &written, NULL) != 0;
+    if (inTwoParts) Sleep(3);
+    ok = ok && WriteFile(file, text.data() + half, static_cast<DWORD>(text.size()) - half, &rest,
+                         NULL) &&
+         written + rest == text.size();
+    return CloseHandle(file) && ok;
+}
+
+DWORD WINAPI SaveEvery20Ms(void *context) {
+    Saver &s = *static_cast<Saver *>(context);
+    std::string last;
+    auto look = [&]() {
+        std::string now = ReadShared(s.path);
+        if (last.empty() || now == last) return;
+        if (s.lost++ == 0) s.firstLost = "save " + std::to_string(s.saves) + " became:\n" + now;
+    };
+    while (!s.stop) {
+        look();
+        std::string text = s.text + "// save " + std::to_string(s.saves + 1) + "\r\n";
+        bool saved = s.saves % 2 == 0
+                         ? WriteShared(s.path, text, true)
+                         : WriteShared(s.path + ".new", text, false) &&
+                               MoveFileExA((s.path + ".new").c_str(), s.path.c_str(),
+                                           MOVEFILE_REPLACE_EXISTING);
+        if (saved) {
+            last = text;
+            ++s.saves;
+        }
+        Sleep(20);
+    }
+    look();
+    return 0;
+}
+
+TEST_F(Placement, TheRememberedPlaceSurvivesAnotherProgramSavingTheConfiguration) {
+    Saver saver;
+    saver.path = Path("displays\\Tavlora.cfg");
+    saver.text = "Debug=1\r\nEndHostOnClose=0\r\nRememberPlace=1\r\nWatchConfig=1\r\nPicture=\r\n"
+                 "X=50\r\nY=60\r\nWidth=320\r\nHeight=200\r\n";
+    WriteConfig(saver.text);
+    HANDLE thread = CreateThread(NULL, 0, SaveEvery20Ms, &saver, 0, NULL);
+    ASSERT_NE(thread, nullptr);
+    HostRun run = RunHost("\"init 0 0\" \"repeat 100 move 210 170 ; pause 5 ; write a ; "
+                          "move 220 180 ; pause 5 ; write b\" done \"init 0 0\" \"write c\" window",
+                          60000);
+    InterlockedExchange(&saver.stop, 1);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_GE(saver.saves, 20);
+    EXPECT_EQ(saver.lost, 0) << saver.firstLost;
+    std::vector<RECT> rects = WindowRects(run.output);
+    ASSERT_EQ(rects.size(), 1u) << run.output;
+    EXPECT_EQ(rects[0].left, 220);
+    EXPECT_EQ(rects[0].top, 180);
+    std::string place = ReadFile("displays\\Tavlora.place");
+    EXPECT_NE(place.find("\nX=220\r\nY=180\r\nZoom=100\r\n"), std::string::npos) << place;
 }
 
 TEST_F(Placement, AWindowFarOffTheScreenIsKeptOnIt) {
