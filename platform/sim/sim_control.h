@@ -47,6 +47,10 @@ void on_sleep(void (*hook)(void *context), void *context);
 // dots per inch, as GetSystemMetrics and GetDeviceCaps report them.
 void set_virtual_screen(int left, int top, int width, int height);
 void set_dpi(int dotsPerInch);
+// From now on user32's per-monitor DPI functions are found (by
+// GetModuleHandleA and GetProcAddress), each window and the system at the
+// DPI set_dpi sets; until then (the start state) there are none.
+void offer_dpi_functions();
 // The one monitor's work area (the desktop less its task bar); the whole
 // virtual screen until set.
 void set_work_area(int left, int top, int width, int height);
