@@ -51,6 +51,9 @@ void set_dpi(int dotsPerInch);
 // GetModuleHandleA and GetProcAddress), each window and the system at the
 // DPI set_dpi sets; until then (the start state) there are none.
 void offer_dpi_functions();
+// The calling thread's DPI awareness context as SetThreadDpiAwarenessContext
+// left it: (HANDLE)-1, unaware, until the driver changes it.
+HANDLE dpi_context();
 // The one monitor's work area (the desktop less its task bar); the whole
 // virtual screen until set.
 void set_work_area(int left, int top, int width, int height);

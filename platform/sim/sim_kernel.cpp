@@ -62,6 +62,10 @@ HMODULE moduleHandle() { return reinterpret_cast<HMODULE>(&moduleToken); }
 char user32Token;
 HANDLE WINAPI SetThreadDpiAwarenessContext(HANDLE context) {
     if (enter("SetThreadDpiAwarenessContext", "%p", static_cast<void *>(context))) return nullptr;
+    if (!context) { // not a context: refused, as Windows does
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     HANDLE kept = kernel().dpiContext;
     kernel().dpiContext = context;
     return kept;
@@ -180,6 +184,10 @@ const std::vector<std::string> &journal() { return kernel().journal; }
 
 void offer_dpi_functions() {
     kernel().dpiFunctions = true;
+}
+
+HANDLE dpi_context() {
+    return kernel().dpiContext;
 }
 
 void clear_journal() {

@@ -7,6 +7,7 @@
 #include "test_support.h"
 
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -32,6 +33,13 @@ class MouseZoom : public DriverTest {
     void Wheel(int turn, bool control = true) {
         WPARAM wParam = (static_cast<WPARAM>(static_cast<WORD>(turn)) << 16) | (control ? MK_CONTROL : 0);
         SendMessageA(DisplayWindow, WM_MOUSEWHEEL, wParam, 0);
+    }
+    void Pixels(std::vector<COLORREF> *pixels) {
+        RECT client;
+        GetClientRect(DisplayWindow, &client);
+        pixels->clear();
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x) pixels->push_back(sim::window_pixel(DisplayWindow, x, y));
     }
     std::map<int, SIZE> sizes_;
 };
@@ -84,9 +92,29 @@ TEST_F(MouseZoom, ADragFromEachEdgeHoldsTheOppositeEdgesAndTheAspectRatio) {
         EXPECT_EQ(Where().right - Where().left, given.cx) << "the window keeps the size given";
         DISPLAYDLL_Done();
     }
+    // The rows are drawn again at the zoom the drag ended with: as a window
+    // started at that zoom shows them.
+    std::vector<COLORREF> started, dragged;
+    StartWith(kConfig + "Zoom=150\n");
+    DISPLAYDLL_Write(const_cast<char *>("Hello"));
+    Pixels(&started);
+    DISPLAYDLL_Done();
+    StartWith(kConfig + "Zoom=100\n");
+    DISPLAYDLL_Write(const_cast<char *>("Hello"));
+    RECT drag = Where();
+    drag.right += 97;
+    SendMessageA(DisplayWindow, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&drag));
+    SetWindowPos(DisplayWindow, nullptr, drag.left, drag.top, drag.right - drag.left,
+                 drag.bottom - drag.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
+    DISPLAYDLL_SetPosition(1, 1);
+    DISPLAYDLL_Write(const_cast<char *>("Hello"));
+    Pixels(&dragged);
+    EXPECT_TRUE(started == dragged);
+    DISPLAYDLL_Done();
     // Not resizable: the drag is the system's, the zoom as it was.
     StartWith(kConfig + "Resizable=0\nZoom=100\n");
-    RECT drag = Where();
+    drag = Where();
     drag.right += 97;
     const RECT asked = drag;
     SendMessageA(DisplayWindow, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&drag));

@@ -71,4 +71,59 @@ TEST_F(PlaceDpi, TheSameNinetySixDpiPlaceIsWrittenAndReadBack) {
     sim::set_dpi(96);
 }
 
+// Moved to a monitor of another DPI: the system's suggested rectangle and
+// the DPI said once; a DPI outside 48 to 960 is the nearest of these, the
+// window its own size there, and said once while it lasts. The host's
+// thread keeps its own DPI setting after each call.
+TEST_F(PlaceDpi, AChangeOfMonitorDpiTakesTheSuggestedRectangleOrTheWindowsOwnSize) {
+    sim::set_frame(0, 0);
+    sim::offer_dpi_functions();
+    StartWith("Debug=1\nEndHostOnClose=0\nPicture=\nFollowDpi=1\nWidth=200\nHeight=100\n"
+              "X=30\nY=40\n");
+    if (sim::calls("GetDpiForSystem") == 0)
+        GTEST_SKIP() << "the DPI functions were looked for before: run alone, as ctest does";
+    EXPECT_EQ(sim::dpi_context(), reinterpret_cast<HANDLE>(-1)) << "the host's own again";
+    const struct {
+        int asked;
+        RECT suggested;
+        RECT shown;
+        const char *last; // the log's last line
+    } changes[] = {
+        {144, {30, 40, 330, 190}, {30, 40, 330, 190}, "Window 144 DPI"},
+        {2000, {50, 60, 90, 70}, {50, 60, 50 + 2000, 60 + 1000}, "Window 960 DPI"},
+        {2000, {50, 60, 90, 70}, {50, 60, 50 + 2000, 60 + 1000}, "Window 960 DPI"},
+        {24, {5, 6, 7, 8}, {5, 6, 5 + 100, 6 + 50}, "Window 48 DPI"},
+        {96, {1, 2, 201, 102}, {1, 2, 201, 102}, "Window 96 DPI"},
+    };
+    for (const auto &c : changes) {
+        SCOPED_TRACE(c.asked);
+        RECT suggested = c.suggested;
+        const WPARAM dpi = static_cast<WPARAM>(c.asked) | static_cast<WPARAM>(c.asked) << 16;
+        EXPECT_EQ(SendMessageA(DisplayWindow, WM_DPICHANGED, dpi, reinterpret_cast<LPARAM>(&suggested)),
+                  0);
+        const RECT r = Where();
+        EXPECT_EQ(r.left, c.shown.left);
+        EXPECT_EQ(r.top, c.shown.top);
+        EXPECT_EQ(r.right, c.shown.right);
+        EXPECT_EQ(r.bottom, c.shown.bottom);
+        EXPECT_EQ(LogLines().back(), c.last);
+    }
+    int outside = 0, errors = 0;
+    for (const std::string &l : LogLines()) {
+        outside += l.find("is outside 48 to 960") != std::string::npos;
+        errors += l.rfind("Error", 0) == 0;
+    }
+    EXPECT_EQ(outside, 2) << "2000 said once while it lasted, then 24";
+    EXPECT_EQ(errors, 0);
+    // A move the system refuses is said.
+    sim::fail_call("SetWindowPos", 1, ERROR_ACCESS_DENIED);
+    RECT suggested = {1, 2, 201, 102};
+    SendMessageA(DisplayWindow, WM_DPICHANGED, 120 | 120 << 16, reinterpret_cast<LPARAM>(&suggested));
+    int refused = 0;
+    for (const std::string &l : LogLines()) refused += l.rfind("Error Error from SetWindowPos", 0) == 0;
+    EXPECT_EQ(refused, 1);
+    DISPLAYDLL_Done();
+    EXPECT_EQ(sim::dpi_context(), reinterpret_cast<HANDLE>(-1));
+}
+
 } // namespace
