@@ -51,6 +51,9 @@ void set_dpi(int dotsPerInch);
 // GetModuleHandleA and GetProcAddress), each window and the system at the
 // DPI set_dpi sets; until then (the start state) there are none.
 void offer_dpi_functions();
+// The DPI of the monitor windows are on, as GetDpiForWindow reports it;
+// 0 (the start state): the system's.
+void set_window_dpi(int dotsPerInch);
 // The calling thread's DPI awareness context as SetThreadDpiAwarenessContext
 // left it: (HANDLE)-1, unaware, until the driver changes it.
 HANDLE dpi_context();

@@ -44,6 +44,7 @@ struct Kernel {
     int shortWriteIn = 0; // WriteFile calls up to the short one; 0: none
     DWORD shortWriteBytes = 0;
     bool dpiFunctions = false; // user32's per-monitor DPI functions offered
+    int windowDpi = 0;         // the DPI of the monitor windows are on; 0: the system's
     HANDLE dpiContext = reinterpret_cast<HANDLE>(-1); // the thread's: unaware
 };
 
@@ -72,7 +73,7 @@ HANDLE WINAPI SetThreadDpiAwarenessContext(HANDLE context) {
 }
 UINT WINAPI GetDpiForWindow(HWND window) {
     enter("GetDpiForWindow", "%p", static_cast<void *>(window));
-    return static_cast<UINT>(screen_dpi());
+    return static_cast<UINT>(kernel().windowDpi > 0 ? kernel().windowDpi : screen_dpi());
 }
 UINT WINAPI GetDpiForSystem() {
     enter("GetDpiForSystem", "%s", "");
@@ -184,6 +185,10 @@ const std::vector<std::string> &journal() { return kernel().journal; }
 
 void offer_dpi_functions() {
     kernel().dpiFunctions = true;
+}
+
+void set_window_dpi(int dotsPerInch) {
+    kernel().windowDpi = dotsPerInch;
 }
 
 HANDLE dpi_context() {

@@ -1,7 +1,9 @@
 // The remembered place on screens of 96, 120 and 144 DPI: the place file
 // holds the 96-DPI place nearest the window's (rounded, negative places
 // too), a start puts the window back there, and saving it again writes the
-// same place; a configuration whose place the user changed wins.
+// same place; a configuration whose place the user changed wins. The driver
+// looks for the DPI functions once a process: each test here needs a
+// process of its own, as ctest gives it.
 #include "driver/tavlora.h"
 #include "screen/menu.h"
 #include "screen/window.h"
@@ -44,10 +46,6 @@ TEST_F(PlaceDpi, TheSameNinetySixDpiPlaceIsWrittenAndReadBack) {
         std::remove("displays/Tavlora.place");
         sim::set_dpi(c.dpi);
         StartWith(config + "X=10\n");
-        if (sim::calls("GetDpiForSystem") == 0) {
-            DISPLAYDLL_Done();
-            GTEST_SKIP() << "the DPI functions were looked for before: run alone, as ctest does";
-        }
         SetWindowPos(DisplayWindow, nullptr, c.left, c.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         SendMessageA(DisplayWindow, WM_EXITSIZEMOVE, 0, 0);
         const std::string place =
@@ -80,8 +78,6 @@ TEST_F(PlaceDpi, AChangeOfMonitorDpiTakesTheSuggestedRectangleOrTheWindowsOwnSiz
     sim::offer_dpi_functions();
     StartWith("Debug=1\nEndHostOnClose=0\nPicture=\nFollowDpi=1\nWidth=200\nHeight=100\n"
               "X=30\nY=40\n");
-    if (sim::calls("GetDpiForSystem") == 0)
-        GTEST_SKIP() << "the DPI functions were looked for before: run alone, as ctest does";
     EXPECT_EQ(sim::dpi_context(), reinterpret_cast<HANDLE>(-1)) << "the host's own again";
     const struct {
         int asked;
@@ -124,6 +120,23 @@ TEST_F(PlaceDpi, AChangeOfMonitorDpiTakesTheSuggestedRectangleOrTheWindowsOwnSiz
     EXPECT_EQ(refused, 1);
     DISPLAYDLL_Done();
     EXPECT_EQ(sim::dpi_context(), reinterpret_cast<HANDLE>(-1));
+}
+
+// Made on a monitor of another DPI than the system's: its own size there.
+TEST_F(PlaceDpi, AWindowMadeOnAMonitorOfAnotherDpiHasItsSizeThere) {
+    sim::set_frame(0, 0);
+    sim::offer_dpi_functions();
+    sim::set_dpi(96);
+    sim::set_window_dpi(144);
+    StartWith("Debug=1\nEndHostOnClose=0\nPicture=\nFollowDpi=1\nWidth=200\nHeight=100\nX=30\nY=40\n");
+    const RECT r = Where();
+    EXPECT_EQ(r.left, 30) << "the system's pixels";
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 150);
+    int said = 0;
+    for (const std::string &l : LogLines()) said += l == "create_screen 144 DPI (the system's 96)";
+    EXPECT_EQ(said, 1);
+    DISPLAYDLL_Done();
 }
 
 } // namespace
