@@ -3,6 +3,7 @@
 // configuration again, which starts or stops the watching as the file now
 // says and applies a save once.
 #include "driver/tavlora.h"
+#include "screen/menu.h"
 #include "screen/window.h"
 #include "test_support.h"
 
@@ -193,6 +194,21 @@ TEST_F(MenuCommands, ReadingAgainStartsAndStopsTheWatchingAsTheFileSays) {
     Run(4);
     EXPECT_EQ(Left(), 300) << "no longer watched";
     EXPECT_EQ(Logged("Configuration read again"), 3);
+}
+
+// "Stay on top" switched on and off says nothing; "Save place now" when
+// the window's place cannot be had writes no place and says why.
+TEST_F(MenuCommands, APlaceThatCannotBeHadIsNotSaved) {
+    Start("X=30\nY=40\n");
+    Pick(1);
+    Pick(1);
+    EXPECT_EQ(Logged("Error"), 0);
+    sim::fail_call("GetWindowRect", 1, ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_TRUE(RunDisplayCommand(3));
+    EXPECT_FALSE(FileExists("displays/Tavlora.place"));
+    EXPECT_EQ(Logged("Error Error from GetWindowRect"), 1);
+    EXPECT_TRUE(RunDisplayCommand(3));
+    EXPECT_TRUE(FileExists("displays/Tavlora.place"));
 }
 
 } // namespace
