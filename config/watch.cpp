@@ -111,6 +111,7 @@ bool ReadSettledConfig() {
         bool empty = second.nFileSizeLow == 0 && second.nFileSizeHigh == 0;
         if (seen && seenAgain && !empty && SameVersion(first, second)) {
             if (!ReadWhole(path, second)) break;
+            NoteConfiguredPlace(); // a changed X=, Y= or Zoom= moves the window, as a save does
             return true;
         }
         first = second;

@@ -30,8 +30,11 @@ static struct {
 } Drag;
 
 // Configured places are 96-DPI units; the window's are the system's pixels.
+// Both ways round to the nearest, so that a place saved and read back at
+// any DPI is the same place (truncating lost a unit at each start).
 static int64_t ToScreen(int32_t value) {
-    return static_cast<int64_t>(value) * SystemDpi() / 96;
+    int64_t scaled = static_cast<int64_t>(value) * SystemDpi();
+    return scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96);
 }
 static int32_t FromScreen(int32_t value) {
     int64_t scaled = static_cast<int64_t>(value) * 96;
@@ -118,6 +121,7 @@ static void KeepOnScreen(HWND window) {
 HWND CreateDisplayWindow(DWORD exStyle, const char *className, HINSTANCE instance) {
     UseRememberedPlace();
     Drag.active = false;
+    WheelRest = 0;
     void *kept = StartFollowingDpi();
     int32_t x, y, width, height;
     Wanted(ScreenSettings.Zoom, &x, &y, &width, &height);
@@ -294,7 +298,10 @@ LRESULT OnSizing(HWND window, WPARAM wParam, LPARAM lParam) {
 LRESULT OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
     if (ScreenSettings.Resizable == 0 || (wParam & MK_CONTROL) == 0)
         return DefWindowProcA(window, WM_MOUSEWHEEL, wParam, lParam);
-    WheelRest += static_cast<short>((wParam >> 16) & 0xFFFF);
+    const int turn = static_cast<short>((wParam >> 16) & 0xFFFF);
+    // A turn back starts afresh: what was left of the other way is dropped.
+    if ((turn < 0 && WheelRest > 0) || (turn > 0 && WheelRest < 0)) WheelRest = 0;
+    WheelRest += turn;
     int notches = WheelRest / 120;
     WheelRest -= notches * 120;
     if (notches != 0) SetDisplayZoom(ScreenSettings.Zoom + 10 * notches);

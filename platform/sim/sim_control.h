@@ -47,9 +47,24 @@ void on_sleep(void (*hook)(void *context), void *context);
 // dots per inch, as GetSystemMetrics and GetDeviceCaps report them.
 void set_virtual_screen(int left, int top, int width, int height);
 void set_dpi(int dotsPerInch);
+// From now on user32's per-monitor DPI functions are found (by
+// GetModuleHandleA and GetProcAddress), each window and the system at the
+// DPI set_dpi sets; until then (the start state) there are none.
+void offer_dpi_functions();
+// The DPI of the monitor windows are on, as GetDpiForWindow reports it;
+// 0 (the start state): the system's.
+void set_window_dpi(int dotsPerInch);
+// The calling thread's DPI awareness context as SetThreadDpiAwarenessContext
+// left it: (HANDLE)-1, unaware, until the driver changes it.
+HANDLE dpi_context();
 // The one monitor's work area (the desktop less its task bar); the whole
 // virtual screen until set.
 void set_work_area(int left, int top, int width, int height);
+// A second monitor (the first stays the virtual screen as set), its work
+// area less a task bar of `taskbar` pixels at its bottom. A rectangle
+// belongs to the monitor with most of it, or with none on either, to the
+// nearer one.
+void add_monitor(int left, int top, int width, int height, int taskbar);
 
 // Window frame added around the client area: border width and caption height.
 void set_frame(int border, int caption);

@@ -43,6 +43,9 @@ struct Kernel {
     DWORD thread = 1;
     int shortWriteIn = 0; // WriteFile calls up to the short one; 0: none
     DWORD shortWriteBytes = 0;
+    bool dpiFunctions = false; // user32's per-monitor DPI functions offered
+    int windowDpi = 0;         // the DPI of the monitor windows are on; 0: the system's
+    HANDLE dpiContext = reinterpret_cast<HANDLE>(-1); // the thread's: unaware
 };
 
 Kernel &kernel() {
@@ -54,6 +57,28 @@ Kernel &kernel() {
 // allocation base of every address, GetModuleHandleA finds it by name.
 char moduleToken;
 HMODULE moduleHandle() { return reinterpret_cast<HMODULE>(&moduleToken); }
+
+// user32, when a test offers its DPI functions: every window and the
+// system at the screen's DPI (sim::set_dpi).
+char user32Token;
+HANDLE WINAPI SetThreadDpiAwarenessContext(HANDLE context) {
+    if (enter("SetThreadDpiAwarenessContext", "%p", static_cast<void *>(context))) return nullptr;
+    if (!context) { // not a context: refused, as Windows does
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    HANDLE kept = kernel().dpiContext;
+    kernel().dpiContext = context;
+    return kept;
+}
+UINT WINAPI GetDpiForWindow(HWND window) {
+    enter("GetDpiForWindow", "%p", static_cast<void *>(window));
+    return static_cast<UINT>(kernel().windowDpi > 0 ? kernel().windowDpi : screen_dpi());
+}
+UINT WINAPI GetDpiForSystem() {
+    enter("GetDpiForSystem", "%s", "");
+    return static_cast<UINT>(screen_dpi());
+}
 
 struct File {
     int fd;
@@ -157,6 +182,18 @@ void reset() {
 }
 
 const std::vector<std::string> &journal() { return kernel().journal; }
+
+void offer_dpi_functions() {
+    kernel().dpiFunctions = true;
+}
+
+void set_window_dpi(int dotsPerInch) {
+    kernel().windowDpi = dotsPerInch;
+}
+
+HANDLE dpi_context() {
+    return kernel().dpiContext;
+}
 
 void clear_journal() {
     kernel().journal.clear();
@@ -301,6 +338,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
     size_t slash = path.find_last_of('\\');
     std::string own = slash == std::string::npos ? path : path.substr(slash + 1);
     if (strcasecmp(name.c_str(), own.c_str()) == 0) return sim::moduleHandle();
+    if (kernel().dpiFunctions && strcasecmp(name.c_str(), "user32.dll") == 0)
+        return reinterpret_cast<HMODULE>(&sim::user32Token);
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
@@ -325,6 +364,20 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
     if (enter("GetProcAddress", "%p, %s", static_cast<void *>(module), procName)) return nullptr;
+    if (module == reinterpret_cast<HMODULE>(&sim::user32Token)) {
+        const struct {
+            const char *name;
+            FARPROC proc;
+        } user32[] = {
+            {"SetThreadDpiAwarenessContext", reinterpret_cast<FARPROC>(reinterpret_cast<void *>(sim::SetThreadDpiAwarenessContext))},
+            {"GetDpiForWindow", reinterpret_cast<FARPROC>(reinterpret_cast<void *>(sim::GetDpiForWindow))},
+            {"GetDpiForSystem", reinterpret_cast<FARPROC>(reinterpret_cast<void *>(sim::GetDpiForSystem))},
+        };
+        for (const auto &f : user32)
+            if (procName && strcmp(procName, f.name) == 0) return f.proc;
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
     void *proc = dlsym(module, procName);
     if (!proc) SetLastError(ERROR_PROC_NOT_FOUND);
     return reinterpret_cast<FARPROC>(proc);

@@ -157,6 +157,9 @@ struct User {
     RECT virtualScreen = {0, 0, 1280, 800};
     RECT workArea = {0, 0, 0, 0};
     bool workAreaSet = false;
+    bool secondMonitor = false;
+    RECT second = {0, 0, 0, 0}; // the second monitor and its work area
+    RECT secondWork = {0, 0, 0, 0};
     int border = 3;
     int caption = 20;
 };
@@ -465,6 +468,12 @@ void set_virtual_screen(int left, int top, int width, int height) {
 void set_work_area(int left, int top, int width, int height) {
     user().workArea = RECT{left, top, left + width, top + height};
     user().workAreaSet = true;
+}
+
+void add_monitor(int left, int top, int width, int height, int taskbar) {
+    user().second = RECT{left, top, left + width, top + height};
+    user().secondWork = RECT{left, top, left + width, top + height - (taskbar > 0 ? taskbar : 0)};
+    user().secondMonitor = true;
 }
 
 void set_frame(int border, int caption) {
@@ -1051,7 +1060,7 @@ int WINAPI GetSystemMetrics(int index) {
     case 33: // SM_CYFRAME
         return u.border;
     case 80: // SM_CMONITORS
-        return 1;
+        return u.secondMonitor ? 2 : 1;
     default:
         return 0;
     }
@@ -1118,6 +1127,8 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
     return sim::close_window_dc(dc, false) ? 1 : 0;
 }
 
+static HMONITOR__ Monitors[2]; // the first, and the one sim::add_monitor adds
+
 HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags) {
     char area[80] = "(null)";
     if (rect)
@@ -1125,8 +1136,30 @@ HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags) {
                  rect->bottom);
     if (enter("MonitorFromRect", "%s, 0x%lx", area, static_cast<unsigned long>(flags)))
         return nullptr;
-    static HMONITOR__ theMonitor;
-    return &theMonitor;
+    const sim::User &u = user();
+    if (!rect || !u.secondMonitor) return &Monitors[0];
+    // The monitor with the most of the rectangle on it; with none on
+    // either, the nearer one.
+    const RECT *screens[2] = {&u.virtualScreen, &u.second};
+    long long shared[2], apart[2];
+    for (int i = 0; i < 2; ++i) {
+        const RECT &m = *screens[i];
+        const long long w = static_cast<long long>(rect->right < m.right ? rect->right : m.right) -
+                            (rect->left > m.left ? rect->left : m.left);
+        const long long h =
+            static_cast<long long>(rect->bottom < m.bottom ? rect->bottom : m.bottom) -
+            (rect->top > m.top ? rect->top : m.top);
+        shared[i] = w > 0 && h > 0 ? w * h : 0;
+        const long long dx = rect->right < m.left  ? static_cast<long long>(m.left) - rect->right
+                             : rect->left > m.right ? static_cast<long long>(rect->left) - m.right
+                                                    : 0;
+        const long long dy = rect->bottom < m.top  ? static_cast<long long>(m.top) - rect->bottom
+                             : rect->top > m.bottom ? static_cast<long long>(rect->top) - m.bottom
+                                                    : 0;
+        apart[i] = dx * dx + dy * dy;
+    }
+    const bool second = shared[0] || shared[1] ? shared[1] > shared[0] : apart[1] < apart[0];
+    return &Monitors[second ? 1 : 0];
 }
 
 BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
@@ -1136,6 +1169,12 @@ BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
         return FALSE;
     }
     const sim::User &u = user();
+    if (monitor == &Monitors[1] && u.secondMonitor) {
+        info->rcMonitor = u.second;
+        info->rcWork = u.secondWork;
+        info->dwFlags = 0;
+        return TRUE;
+    }
     info->rcMonitor = u.virtualScreen;
     info->rcWork = u.workAreaSet ? u.workArea : u.virtualScreen;
     info->dwFlags = 1; // MONITORINFOF_PRIMARY

@@ -165,8 +165,12 @@ HINSTANCE WINAPI ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCST
                                LPCSTR directory, INT show) {
     if (enter("ShellExecuteA", "%p, %s, %s, %s, %s, %d", static_cast<void *>(window),
               operation ? operation : "(null)", file ? file : "(null)",
-              parameters ? parameters : "(null)", directory ? directory : "(null)", show))
-        return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(2)); // file not found
+              parameters ? parameters : "(null)", directory ? directory : "(null)", show)) {
+        // An injected error of 32 or below is the code returned (31: no
+        // program for the file); any other: file not found.
+        const DWORD error = GetLastError();
+        return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(error <= 32 ? error : 2));
+    }
     return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(42));
 }
 

@@ -491,7 +491,8 @@ int WINAPI ReleaseDC(HWND window, HDC dc);
 int WINAPI FillRect(HDC dc, const RECT *rect, HBRUSH brush);
 
 // Monitors: the simulation has one, the whole virtual screen, whose work
-// area is all of it (sim::set_work_area narrows it).
+// area is all of it (sim::set_work_area narrows it), and a second one when
+// a test adds it (sim::add_monitor).
 struct HMONITOR__ {
     int unused;
 };
