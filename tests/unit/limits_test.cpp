@@ -21,11 +21,6 @@ namespace {
 
 class Limits : public DriverTest {
   protected:
-    int Logged(const std::string &start) {
-        int n = 0;
-        for (const std::string &l : LogLines()) n += l.compare(0, start.size(), start) == 0;
-        return n;
-    }
     RECT Where() {
         RECT r = {0, 0, 0, 0};
         GetWindowRect(DisplayWindow, &r);

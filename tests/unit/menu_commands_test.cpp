@@ -35,11 +35,6 @@ class MenuCommands : public DriverTest {
                 rows.push_back(call.substr(call.find(", 0x8, ") + 7));
         return rows;
     }
-    int Logged(const std::string &start) {
-        int n = 0;
-        for (const std::string &l : LogLines()) n += l.compare(0, start.size(), start) == 0;
-        return n;
-    }
     RECT Client() {
         RECT r = {0, 0, 0, 0};
         GetClientRect(DisplayWindow, &r);

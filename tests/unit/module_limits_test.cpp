@@ -28,11 +28,6 @@ class ModuleLimits : public DriverTest {
         memcpy(copy, pattern, sizeof copy);
         DISPLAYDLL_CustomChar(slot, copy);
     }
-    int Logged(const std::string &start) {
-        int n = 0;
-        for (const std::string &line : LogLines()) n += line.compare(0, start.size(), start) == 0;
-        return n;
-    }
     // Every pixel of the dot at `x`, `y` (`size` square) is `colour`.
     int WrongPixels(int x, int y, int size, COLORREF colour) {
         int wrong = 0;

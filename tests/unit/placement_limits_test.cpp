@@ -21,11 +21,6 @@ class KeepOnScreen : public DriverTest {
         GetWindowRect(DisplayWindow, &r);
         return r;
     }
-    int Logged(const std::string &start) {
-        int n = 0;
-        for (const std::string &l : LogLines()) n += l.compare(0, start.size(), start) == 0;
-        return n;
-    }
     struct Case {
         int x, y;         // as configured
         int left, top;    // where it is shown

@@ -18,11 +18,6 @@ class Place : public DriverTest {
         GetWindowRect(DisplayWindow, &r);
         return r;
     }
-    int Logged(const std::string &start) {
-        int n = 0;
-        for (const std::string &l : LogLines()) n += l.compare(0, start.size(), start) == 0;
-        return n;
-    }
 };
 
 TEST_F(Place, AWindowMostlyOffTheMonitorGoesIntoItsWorkArea) {

@@ -53,6 +53,12 @@ void DriverTest::WriteAt(int column, int row, const char *text) {
     DISPLAYDLL_Write(const_cast<char *>(text));
 }
 
+int DriverTest::Logged(const std::string &start) {
+    int n = 0;
+    for (const std::string &line : LogLines()) n += line.compare(0, start.size(), start) == 0;
+    return n;
+}
+
 RECT DriverTest::Client() {
     RECT r = {0, 0, 0, 0};
     GetClientRect(DisplayWindow, &r);

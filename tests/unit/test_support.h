@@ -24,6 +24,8 @@ class DriverTest : public ::testing::Test {
     bool FileExists(const std::string &path);
     // The log's lines with their 17-character timestamps and blank removed.
     std::vector<std::string> LogLines();
+    // How many of the log's lines start with `start`.
+    int Logged(const std::string &start);
     void WriteConfig(const std::string &text) { WriteFile("displays/Tavlora.cfg", text); }
     // Writes the configuration and starts the driver, which must make its
     // window.

@@ -26,11 +26,6 @@ class WidgetLimits : public DriverTest {
             DISPLAYDLL_Write(const_cast<char *>("x"));
         }
     }
-    int Logged(const std::string &start) {
-        int n = 0;
-        for (const std::string &line : LogLines()) n += line.compare(0, start.size(), start) == 0;
-        return n;
-    }
     DWORD ExStyle() { return static_cast<DWORD>(GetWindowLongPtrA(DisplayWindow, GWL_EXSTYLE)); }
 };
 
