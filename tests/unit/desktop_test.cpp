@@ -210,6 +210,7 @@ TEST_F(Desktop, EveryLiveSettingAppliesWhenSavedAndWhenSavedBack) {
         ++step;
     }
     EXPECT_EQ(LogCount("Configuration read again"), step);
+    EXPECT_EQ(Logged("Error Error from"), 0);
 }
 
 // A save applied is read once: the window the user then moves stays where

@@ -82,6 +82,8 @@ std::vector<HeaderCase> HeaderCases() {
                "\x01\x11\x00\xFF\xD9",
                25),
          PictureJpeg, 512, 256},
+        {"a JPEG with an empty segment before its frame", Corners().insert(2, Bytes("\xFF\xFE\x00\x02", 4)),
+         PictureJpeg, 200, 100},
         {"a JPEG with a restart marker before its frame",
          Bytes("\xFF\xD8\xFF\xD0\xFF\xC0\x00\x0B\x08\x00\x20\x00\x30\x01\x01\x11\x00", 17),
          PictureJpeg, 48, 32},
