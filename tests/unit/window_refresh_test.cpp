@@ -90,6 +90,24 @@ TEST_F(Window, DontShowWindowCreatesItHidden) {
     EXPECT_EQ(sim::calls("ShowWindow"), 0);
 }
 
+// A window that must not take the activation is shown without it at once,
+// not only at its first repaint.
+TEST_F(Window, NoActivateShowsTheNewWindowWithoutActivatingIt) {
+    const struct {
+        const char *config;
+        const char *shown;
+    } cases[] = {{"NoActivate=1\n", "SW_SHOWNOACTIVATE"}, {"NoActivate=0\n", "SW_SHOWNORMAL"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.config);
+        sim::reset();
+        Start(std::string("EndHostOnClose=0\nWidth=320\nHeight=120\n") + c.config);
+        int shown = sim::find_call("ShowWindow(", sim::find_call("CreateWindowExA"));
+        ASSERT_GE(shown, 0);
+        EXPECT_NE(sim::journal()[shown].find(c.shown), std::string::npos) << sim::journal()[shown];
+        DISPLAYDLL_Done();
+    }
+}
+
 TEST_F(Window, AFailedCreationIsRetriedAtTheNextStart) {
     sim::fail_call("CreateWindowExA", 1, ERROR_NOT_ENOUGH_MEMORY);
     Start();
