@@ -123,4 +123,17 @@ TEST_F(Scaling, EveryLengthRoundsToTheNearestPixelAndTheTextStaysInside) {
     SetDisplayDpi(0);
 }
 
+// A row placed left of or above the window (a negative X= or Y=) moves
+// out by as much as the same length inward moves in: halves round away
+// from zero on both sides.
+TEST_F(Scaling, NegativeLengthsScaleAsTheirPositiveMirror) {
+    const int32_t kept = ScreenSettings.Zoom;
+    for (int zoom : {125, 150, 175, 33}) {
+        ScreenSettings.Zoom = zoom;
+        for (int32_t length : {1, 2, 3, 5, 7, 79, 1000})
+            EXPECT_EQ(ScaleLength(-length), -ScaleLength(length)) << length << " at " << zoom << " %";
+    }
+    ScreenSettings.Zoom = kept;
+}
+
 } // namespace
