@@ -137,6 +137,7 @@ TEST_F(MouseZoom, CtrlAndTheWheelStepByWholeNotchesToTheEnds) {
         {100, 100}, {30, 110},   {110, 120},                        // the rest carried
         {60, 120},  {-30, 120},  {-90, 110},                        // turned back: afresh
         {-60, 110}, {90, 110},   {30, 120},
+        {1, 120},   {-120, 110},                                    // a rest of one turned back
         {9600, 800}, {120, 800}, {-120, 790},                       // the top
         {-30000, 25}, {-120, 25}, {120, 35},                        // the bottom
     };
