@@ -21,11 +21,6 @@ namespace {
 
 class Limits : public DriverTest {
   protected:
-    RECT Where() {
-        RECT r = {0, 0, 0, 0};
-        GetWindowRect(DisplayWindow, &r);
-        return r;
-    }
 };
 
 TEST_F(Limits, EachValueOutsideItsRangeIsLoggedOnceWithTheValueUsed) {

@@ -16,11 +16,6 @@ const std::string kConfig =
 
 class MouseZoom : public DriverTest {
   protected:
-    RECT Where() {
-        RECT r = {0, 0, 0, 0};
-        GetWindowRect(DisplayWindow, &r);
-        return r;
-    }
     // The window's outer size when it starts at `zoom` (a frame of 6 x 26).
     SIZE SizeAt(int zoom) {
         auto known = sizes_.find(zoom);

@@ -15,11 +15,6 @@ namespace {
 
 class PlaceDpi : public DriverTest {
   protected:
-    RECT Where() {
-        RECT r = {0, 0, 0, 0};
-        GetWindowRect(DisplayWindow, &r);
-        return r;
-    }
     std::string Saved() {
         std::string text = ReadFile("displays/Tavlora.place");
         size_t at = text.find("\nX="), end = text.find("\r\n//", at);

@@ -34,11 +34,6 @@ class RememberedPlace : public DriverTest {
         DriverTest::SetUp();
         sim::set_ticks(5000);
     }
-    RECT Where() {
-        RECT r;
-        GetWindowRect(DisplayWindow, &r);
-        return r;
-    }
     LONG Width() { return Where().right - Where().left; }
     // As the end of a user's drag: the window moved, then WM_EXITSIZEMOVE.
     void MoveTo(int x, int y) {

@@ -13,11 +13,6 @@ class Place : public DriverTest {
     void Start(const std::string &config) {
         StartWith(config);
     }
-    RECT Where() {
-        RECT r;
-        GetWindowRect(DisplayWindow, &r);
-        return r;
-    }
 };
 
 TEST_F(Place, AWindowMostlyOffTheMonitorGoesIntoItsWorkArea) {

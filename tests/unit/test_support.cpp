@@ -59,6 +59,12 @@ int DriverTest::Logged(const std::string &start) {
     return n;
 }
 
+RECT DriverTest::Where() {
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(DisplayWindow, &r);
+    return r;
+}
+
 RECT DriverTest::Client() {
     RECT r = {0, 0, 0, 0};
     GetClientRect(DisplayWindow, &r);

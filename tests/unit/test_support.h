@@ -32,7 +32,9 @@ class DriverTest : public ::testing::Test {
     void StartWith(const std::string &config);
     // As a host writes: the cursor to column, row (from 1), then the text.
     static void WriteAt(int column, int row, const char *text);
-    // The display window's inside, and one of its pixels.
+    // The display window's rectangle on the screen, its inside, and one of
+    // its pixels.
+    RECT Where();
     RECT Client();
     COLORREF At(int x, int y);
     // For a test that makes a release fail on purpose: TearDown then does not
