@@ -14,6 +14,11 @@
 static const ULONGLONG kLookEveryMs = 1000;
 static const ULONGLONG kSettleMs = 500;
 static const int kSettleLooks = 6; // a read on demand waits at most 3 seconds
+// At a start: a file written less than this long ago may still be being
+// saved; it is looked at again this long after its read, at most so often.
+static const ULONGLONG kRecentMs = 2000;
+static const DWORD kStartPauseMs = 20;
+static const int kStartAttempts = 25; // a second at most
 
 static bool Watching;
 static WIN32_FILE_ATTRIBUTE_DATA Seen;    // the file as last read; zero if it was missing
@@ -34,22 +39,11 @@ static bool LookAt(const char *path, WIN32_FILE_ATTRIBUTE_DATA *data) {
     return false;
 }
 
-void StartWatchingConfig() {
-    Watching = ScreenSettings.WatchConfig != 0;
-    ChangeSeen = false;
-    if (!Watching) return;
-    char path[256];
-    if (!ConfigFilePath(path, sizeof path)) {
-        Watching = false;
-        return;
-    }
-    LookAt(path, &Seen);
-    LastLook = GetTickCount64();
-}
-
 // Reads the file again; on a read that fails or that the file changed
-// under, every setting and the debug level go back to what they were.
-static bool ReadWhole(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before) {
+// under (before the look `pauseMs` after it), every setting and the debug
+// level go back to what they were.
+static bool ReadWhole(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before,
+                      DWORD pauseMs = 0) {
     static ScreenSettingsRecord keptScreen;
     static LineLayout keptRows[4];
     int32_t keptDebug = DebugLevel;
@@ -58,13 +52,60 @@ static bool ReadWhole(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before)
 
     DebugLevel = 0;
     PutBackConfiguredPlace(); // a key the file lacks keeps the configuration's value
+    bool read = ReadConfigFrom(path, NULL, NULL);
+    if (read && pauseMs > 0) Sleep(pauseMs);
     WIN32_FILE_ATTRIBUTE_DATA after;
-    if (ReadConfigFrom(path, NULL, NULL) && LookAt(path, &after) && SameVersion(before, after))
-        return true;
+    if (read && LookAt(path, &after) && SameVersion(before, after)) return true;
     ScreenSettings = keptScreen;
     memcpy(ConfiguredLayouts, keptRows, sizeof keptRows);
     DebugLevel = keptDebug;
     return false;
+}
+
+// Watches the file (WatchConfig=1) from the version read: a save that came
+// after the read is read as any later save is.
+static void WatchFrom(const WIN32_FILE_ATTRIBUTE_DATA &read) {
+    Watching = ScreenSettings.WatchConfig != 0;
+    ChangeSeen = false;
+    Seen = read;
+    LastLook = GetTickCount64();
+}
+
+// Milliseconds since the file was last written, by the calendar clock; a
+// time stamp ahead of the clock counts as just written.
+static ULONGLONG AgeMs(const WIN32_FILE_ATTRIBUTE_DATA &data) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULONGLONG clock = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    ULONGLONG written = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime;
+    return clock > written ? (clock - written) / 10000 : 0;
+}
+
+void ReadConfigAtStart() {
+    Watching = false;
+    char path[256];
+    if (!ConfigFilePath(path, sizeof path)) return;
+    // A file written in the last seconds may be being saved in parts: it
+    // is taken once it stayed the same from before a read to a look a
+    // moment after it. One that never holds still is read as it is.
+    WIN32_FILE_ATTRIBUTE_DATA before;
+    bool read = false;
+    for (int attempt = 0; attempt < kStartAttempts && !read; ++attempt) {
+        if (!LookAt(path, &before)) break; // no file: every setting keeps its value
+        bool empty = before.nFileSizeLow == 0 && before.nFileSizeHigh == 0;
+        bool recent = AgeMs(before) < kRecentMs;
+        read = !empty && ReadWhole(path, before, recent ? kStartPauseMs : 0);
+        if (!read) Sleep(kStartPauseMs);
+    }
+    if (!read) {
+        LookAt(path, &before);
+        DebugLevel = 0;
+        PutBackConfiguredPlace();
+        ReadConfigFrom(path, NULL, NULL);
+    }
+    NoteConfiguredPlace();
+    WatchFrom(before);
 }
 
 bool ConfigFileSaved() {
@@ -112,6 +153,7 @@ bool ReadSettledConfig() {
         if (seen && seenAgain && !empty && SameVersion(first, second)) {
             if (!ReadWhole(path, second)) break;
             NoteConfiguredPlace(); // a changed X=, Y= or Zoom= moves the window, as a save does
+            WatchFrom(second);
             return true;
         }
         first = second;

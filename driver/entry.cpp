@@ -39,8 +39,7 @@ extern "C" {
 
 char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
     unsigned column = LowByte(x), row = LowByte(y);
-    ReadConfigFile();
-    StartWatchingConfig();
+    ReadConfigAtStart();
     OpenLog();
     LogStart("Incoming", column, row, params, ok);
     FillStartupRows();

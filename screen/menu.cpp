@@ -132,7 +132,6 @@ void OpenConfigFile(int) {
 
 void ReadConfigAgain(int) {
     if (!ReadSettledConfig()) return; // a half-saved file is not applied
-    StartWatchingConfig(); // the watch starts from the file as read now
     ApplyWindowSettings();
     WriteLog("Configuration", "read again");
 }

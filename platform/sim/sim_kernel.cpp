@@ -35,6 +35,7 @@ struct Kernel {
     std::string modulePath = "C:\\Tavlora\\Tavlora.dll";
     bool manualClock = false;
     ULONGLONG ticks = 0;
+    ULONGLONG slept = 0; // milliseconds Sleep passed on the manual clock
     void (*sleepHook)(void *) = nullptr;
     void *sleepContext = nullptr;
     int handles = 0;
@@ -588,6 +589,18 @@ ULONGLONG WINAPI GetTickCount64() {
     return kernel().manualClock ? kernel().ticks : sim::realTicks();
 }
 
+// The calendar clock files are stamped by: the real one, moved on by what
+// Sleep passed on the manual clock, so a file ages while the driver waits.
+void WINAPI GetSystemTimeAsFileTime(FILETIME *time) {
+    enter("GetSystemTimeAsFileTime", "%s", "");
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    uint64_t steps = (static_cast<uint64_t>(now.tv_sec) + 11644473600ull) * 10000000ull +
+                     static_cast<uint64_t>(now.tv_nsec) / 100 + kernel().slept * 10000ull;
+    time->dwLowDateTime = static_cast<DWORD>(steps);
+    time->dwHighDateTime = static_cast<DWORD>(steps >> 32);
+}
+
 DWORD WINAPI GetCurrentProcessId() {
     enter("GetCurrentProcessId", "%s", "");
     return static_cast<DWORD>(getpid());
@@ -626,6 +639,7 @@ void WINAPI Sleep(DWORD milliseconds) {
     enter("Sleep", "%u", milliseconds);
     if (kernel().manualClock) {
         kernel().ticks += milliseconds;
+        kernel().slept += milliseconds;
         if (kernel().sleepHook) kernel().sleepHook(kernel().sleepContext);
         return;
     }

@@ -446,6 +446,7 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
 SIZE_T WINAPI GlobalSize(HGLOBAL memory);
 BOOL WINAPI GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level, LPVOID information);
 ULONGLONG WINAPI GetTickCount64();
+void WINAPI GetSystemTimeAsFileTime(FILETIME *time);
 void WINAPI Sleep(DWORD milliseconds);
 DWORD WINAPI GetCurrentProcessId();
 DWORD WINAPI GetCurrentThreadId();

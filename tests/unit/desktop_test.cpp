@@ -8,6 +8,7 @@
 #include "test_support.h"
 
 #include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -157,6 +158,38 @@ TEST_F(Desktop, ASaveInTwoPartsAppliesOnlyWhenItHasStayedTheSameForHalfASecond) 
     Write("Hello");
     EXPECT_EQ(WindowRect().left, 200);
     EXPECT_EQ(WindowRect().right - WindowRect().left, 400);
+}
+
+// A start while another program saves the file in two parts: the first
+// part is not taken for the file (its X= and Width= missing), and the
+// watch goes on from the version read. A file saved long ago costs no wait.
+void WriteTheRest(void *context) {
+    std::string &rest = *static_cast<std::string *>(context);
+    if (rest.empty()) return;
+    std::ofstream("displays/Tavlora.cfg", std::ios::binary | std::ios::app) << rest;
+    rest.clear();
+}
+
+TEST_F(Desktop, AStartDuringASaveInPartsReadsTheWholeFileAndAnOldFileAtOnce) {
+    sim::set_ticks(1000);
+    std::string whole = std::string(kWatched) + "EndHostOnClose=0\nWidth=400\nX=200\n";
+    std::string rest = whole.substr(whole.size() - 10);
+    WriteConfig(whole.substr(0, whole.size() - 10));
+    utimensat(AT_FDCWD, "displays/Tavlora.cfg", nullptr, 0); // saved just now
+    sim::on_sleep(WriteTheRest, &rest);
+    DISPLAYDLL_Init(0, 0, nullptr, &ok_);
+    sim::on_sleep(nullptr, nullptr);
+    EXPECT_EQ(WindowRect().left, 200);
+    EXPECT_EQ(WindowRect().right - WindowRect().left, 400);
+    Wait(3000);
+    EXPECT_EQ(LogCount("Configuration read again"), 0) << "the version read is not read again";
+    DISPLAYDLL_Done();
+
+    Save(std::string(kWatched) + "EndHostOnClose=0\n"); // written "long ago"
+    sim::clear_journal();
+    DISPLAYDLL_Init(0, 0, nullptr, &ok_);
+    EXPECT_EQ(sim::calls("Sleep"), 0);
+    EXPECT_EQ(WindowRect().left, 10);
 }
 
 // What a saved file sets while the host runs, as the window shows it.

@@ -18,7 +18,8 @@ class DriverTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // Writes displays/Tavlora.cfg (or another file) with the given text.
+    // Writes displays/Tavlora.cfg (or another file) with the given text,
+    // stamped as saved a minute ago.
     void WriteFile(const std::string &path, const std::string &text);
     std::string ReadFile(const std::string &path);
     bool FileExists(const std::string &path);
