@@ -147,6 +147,20 @@ TEST_F(ModuleLimits, TheSmallestAndLargestDotsMarginsAndBezelsAreDrawnWhole) {
         }
 }
 
+// A system that cannot say its frame's size: the module's window is the
+// size of its glass alone, and every cell still shows.
+TEST_F(ModuleLimits, WithoutTheFramesSizeTheWindowFitsTheGlass) {
+    sim::fail_call("AdjustWindowRectEx", 0, ERROR_INVALID_PARAMETER);
+    Start("Module=20x2\n");
+    RECT window;
+    GetWindowRect(DisplayWindow, &window);
+    EXPECT_EQ(window.right - window.left, 56 + (6 * 20 - 2) * 4 + 3);
+    EXPECT_EQ(window.bottom - window.top, 56 + (9 * 2 - 2) * 4 + 3);
+    EXPECT_GE(Logged("Error Error from AdjustWindowRectEx"), 1);
+    sim::clear_faults();
+    Stop();
+}
+
 // The glass, lit dots, unlit dots and bezel of each set, as a user picks
 // them by name: these colours, and the name known.
 TEST_F(ModuleLimits, EachColourSetHasItsOwnFourColours) {
