@@ -47,11 +47,33 @@ static void ImageSize(HWND window, LONG *width, LONG *height) {
     *height = fitHeight;
 }
 
-bool ComposeDisplay(HWND window, ComposedImage *image) {
-    memset(image, 0, sizeof *image);
-    LONG width, height;
-    ImageSize(window, &width, &height);
+// Drops the pixels read from the image: the bitmap is about to change.
+static void DropPixels(ComposedImage *image) {
+    if (image->memory) {
+        GlobalUnlock(image->memory);
+        GlobalFree(image->memory);
+    }
+    image->memory = NULL;
+    image->pixels = NULL;
+}
+
+// Gives `image` a surface of `width` x `height`: its own when it has one
+// of that size (put back into its context after a read), else a new one.
+static bool PrepareSurface(HWND window, ComposedImage *image, LONG width, LONG height) {
     BITMAPINFOHEADER &header = image->info.bmiHeader;
+    if (image->surface && header.biWidth == width && header.biHeight == height) {
+        DropPixels(image);
+        if (!image->kept) image->kept = SelectObject(image->surface, image->bitmap);
+        if (image->kept && image->kept != HGDI_ERROR) {
+            // Black, as a new bitmap is: what the picture does not cover.
+            RECT whole = {0, 0, width, height};
+            FillRect(image->surface, &whole, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            return true;
+        }
+        LogLastError("Error from SelectObject(hbm)");
+        image->kept = NULL; // not in the context: the bitmap goes with the rest
+    }
+    ReleaseComposed(image);
     header.biSize = sizeof header;
     header.biWidth = width;
     header.biHeight = height;
@@ -79,6 +101,14 @@ bool ComposeDisplay(HWND window, ComposedImage *image) {
     image->surface = surface;
     image->bitmap = bitmap;
     image->kept = SelectObject(surface, bitmap);
+    return true;
+}
+
+bool ComposeDisplay(HWND window, ComposedImage *image) {
+    LONG width, height;
+    ImageSize(window, &width, &height);
+    if (!PrepareSurface(window, image, width, height)) return false;
+    HDC surface = image->surface;
 
     // Each composition draws the rows from their configured places.
     int32_t x, y, windowWidth, windowHeight;
@@ -127,6 +157,7 @@ const BYTE *ReadComposedPixels(ComposedImage *image) {
     if (GetDIBits(image->surface, image->bitmap, 0, static_cast<UINT>(header.biHeight), pixels,
                   &image->info, DIB_RGB_COLORS) != header.biHeight) {
         LogLastError("Error from GetDIBits");
+        DropPixels(image); // a kept image is read again at its next recording
         return NULL;
     }
     image->pixels = pixels;
@@ -134,11 +165,11 @@ const BYTE *ReadComposedPixels(ComposedImage *image) {
 }
 
 void ReleaseComposed(ComposedImage *image) {
-    if (!image->surface) return;
-    if (image->memory) {
-        GlobalUnlock(image->memory);
-        GlobalFree(image->memory);
+    if (!image->surface) {
+        memset(image, 0, sizeof *image);
+        return;
     }
+    DropPixels(image);
     Deselect(image);
     bool bitmapDeleted = DeleteObject(image->bitmap) != 0;
     if (!bitmapDeleted) LogLastError("Error from DeleteObject(hbm)");

@@ -23,7 +23,9 @@ const LONG kMaxImageSide = 8192;
 const LONG kMaxImagePixels = 16 * 1024 * 1024;
 
 // Composes the display at the window's inside size (its last size before
-// it was minimised, when it is). False, after logging why, when no image
+// it was minimised, when it is) into `image`: on its own bitmap when that is
+// of this size, else on a new one (an image never composed is all zeros).
+// Pixels read before are dropped. False, after logging why, when no image
 // could be made; `image` then holds nothing to release.
 bool ComposeDisplay(HWND window, ComposedImage *image);
 

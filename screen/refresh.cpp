@@ -7,6 +7,7 @@
 #include "record/capture.h"
 #include "screen/compose.h"
 #include "screen/dirty.h"
+#include "screen/kept_image.h"
 #include "screen/placement.h"
 #include "screen/window.h"
 #include "screen/window_dpi.h"
@@ -47,9 +48,9 @@ static void ShowAgain() {
 }
 
 // Composes the whole image off screen and puts it on the window in one
-// block transfer; the image stays in `image` for a recording. Returns
-// false when the window gave no paint surface.
-static bool Repaint(ComposedImage *image) {
+// block transfer; the image is kept for recordings until the display
+// changes. Returns false when the window gave no paint surface.
+static bool Repaint() {
     ClearDisplayDirty();
     ProcessWindowMessages();
     ShowAgain();
@@ -61,6 +62,7 @@ static bool Repaint(ComposedImage *image) {
         MarkDisplayDirty(); // the change is still not on the window: try again next time
         return false;
     }
+    ComposedImage *image = RepaintImage();
     if (ComposeDisplay(DisplayWindow, image) &&
         !BitBlt(PaintSurface, 0, 0, image->info.bmiHeader.biWidth, image->info.bmiHeader.biHeight,
                 image->surface, 0, 0, SRCCOPY))
@@ -78,13 +80,10 @@ static int RefreshWindow() {
     LoadWorkingLayouts(&x, &y, &width, &height, WorkingLayouts);
     DetectDesktopChanges();
 
-    ComposedImage image;
-    memset(&image, 0, sizeof image);
-    if (WindowCreated == 1 && DisplayDirty() && !Repaint(&image)) return 0;
+    if (WindowCreated == 1 && DisplayDirty() && !Repaint()) return 0;
 
-    // A recording right after a repaint writes the image just composed.
-    if (ScreenSettings.Record != 0) RecordIfDue(DisplayWindow, image.surface ? &image : NULL);
-    ReleaseComposed(&image);
+    // A recording of what the window shows writes the kept image.
+    if (ScreenSettings.Record != 0) RecordIfDue(DisplayWindow, CurrentImage());
     ProcessWindowMessages();
     SavePendingPlace(false);
     return 1;

@@ -4,6 +4,7 @@
 #include "config/module.h"
 #include "log/log.h"
 #include "screen/dirty.h"
+#include "screen/kept_image.h"
 #include "screen/picture.h"
 #include "screen/placement.h"
 #include "screen/widget.h"
@@ -83,4 +84,5 @@ void CloseScreen() {
         GetLastError() != ERROR_CLASS_DOES_NOT_EXIST)
         LogLastError("Error from UnregisterClass");
     ReleasePicture();
+    ReleaseKeptImage();
 }

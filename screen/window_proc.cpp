@@ -3,6 +3,7 @@
 #include "config/config.h"
 #include "log/log.h"
 #include "screen/dirty.h"
+#include "screen/kept_image.h"
 #include "screen/menu.h"
 #include "screen/placement.h"
 #include "screen/widget.h"
@@ -13,6 +14,7 @@
 LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DESTROY:
+        ReleaseKeptImage(); // the image goes with the window
         if (ScreenSettings.EndHostOnClose != 0) exit(0);
         // The host goes on: display memory, glyphs and settings stay for
         // the next DISPLAYDLL_Init, which makes the window again.

@@ -320,7 +320,7 @@ TEST_F(BadInput, RecordFilesThatCannotBeWrittenAreLogged) {
         WriteAt(1, 1, "two");
         EXPECT_EQ(LoggedStarting(c.line), before + c.times) << "the start and two writes";
         EXPECT_EQ(sim::live_handles(), 0);
-        EXPECT_EQ(sim::live_globals(), 0);
+        EXPECT_LE(sim::live_globals(), 1) << "the kept image's pixels at most";
         ExpectDrawsCorrectly(RGB(0, 0, 0));
     }
     EXPECT_FALSE(FileExists("missing"));

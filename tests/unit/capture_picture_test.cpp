@@ -4,6 +4,7 @@
 #include "record/capture.h"
 #include "screen/picture.h"
 #include "log/log.h"
+#include "screen/kept_image.h"
 #include "screen/window.h"
 #include "test_support.h"
 
@@ -22,7 +23,9 @@ class Capture : public DriverTest {
         sim::set_ticks(0);
         StartWith("Debug=1\nRecord=1\nRecordInterval=-1\n" + config);
     }
+    // Nothing but the image the driver keeps of what its window shows.
     void ExpectNothingLeaked() {
+        ReleaseKeptImage();
         EXPECT_EQ(sim::live_gdi_objects(), 0);
         EXPECT_EQ(sim::live_dcs(), 0);
         EXPECT_EQ(sim::live_handles(), 0);

@@ -7,6 +7,7 @@
 #include "record/png_bands.h"
 #include "record/recording.h"
 #include "screen/window.h"
+#include "screen/kept_image.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -48,6 +49,7 @@ class Recording : public DriverTest {
     // Between recordings only the last PNG's kept image and its bands
     // hold memory: zlib's is given back.
     void ExpectNothingLeft() {
+        ReleaseKeptImage(); // the image of what the window shows aside
         EXPECT_EQ(sim::live_handles(), 0);
         EXPECT_EQ(sim::live_globals(), PngKeptBlocks()) << "zlib's memory is given back";
     }

@@ -1,0 +1,145 @@
+// The image a repaint keeps: what a recording writes of an unchanged
+// display, dropped by every change, and given back at Done and with the
+// window.
+#include "driver/tavlora.h"
+#include "screen/window.h"
+#include "screen/window_proc.h"
+#include "test_support.h"
+
+#include <cstring>
+#include <functional>
+
+namespace {
+
+const char kStart[] = "Debug=1\nEndHostOnClose=0\nPicture=\nWidth=200\nHeight=100\nFollowDpi=1\n"
+                      "Record=1\nRecordInterval=-1\nRecordFile=cap.bmp\n"
+                      "Line1FontHeight=20\nLine1FontWidth=10\nLine1FontColor=255 255 0\n"
+                      "Line2Y=40\nLine2FontHeight=20\nLine2FontWidth=10\nLine2FontColor=0 255 0\n";
+
+class KeptImage : public DriverTest {
+  public:
+    void SetUp() override {
+        DriverTest::SetUp();
+        sim::set_frame(0, 0);
+        sim::set_ticks(1000);
+        sim::offer_dpi_functions();
+        WriteFile("p.jpg", ReadFile(std::string(TAVLORA_SOURCE_DIR) + "/tests/data/corners.jpg"));
+        StartWith(kStart);
+        WriteAt(1, 1, "Kept");
+        WriteAt(1, 2, "\x01\x01");
+    }
+    // Saves the configuration with `extra` and has the menu read it again.
+    void Save(const std::string &extra) {
+        WriteConfig(kStart + extra);
+        sim::pick_menu_command(6);
+        ScreenWndProc(DisplayWindow, WM_CONTEXTMENU, 0, -1);
+    }
+    // Pixels of the last recording that differ from the window's own.
+    int DifferFromTheWindow() {
+        std::string file = ReadFile("cap.bmp");
+        if (file.size() < 54) return -1;
+        int32_t width, height;
+        memcpy(&width, &file[18], 4);
+        memcpy(&height, &file[22], 4);
+        RECT client = Client();
+        if (width != client.right || height != client.bottom) return -2;
+        int differ = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned char *p = reinterpret_cast<const unsigned char *>(
+                    &file[54 + (static_cast<size_t>(height - 1 - y) * width + x) * 4]);
+                differ += RGB(p[2], p[1], p[0]) != At(x, y);
+            }
+        return differ;
+    }
+};
+
+char kBlock[8] = {0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F};
+
+// After each kind of change the next recording is the window as it now
+// shows, and not the one before (a paint request shows the same again).
+TEST_F(KeptImage, ARecordingAfterEachChangeShowsTheChange) {
+    const struct {
+        const char *change;
+        std::function<void(KeptImage &)> make;
+    } changes[] = {
+        {"text", [](KeptImage &) { WriteAt(1, 1, "Changed"); }},
+        {"glyph on show",
+         [](KeptImage &) { DISPLAYDLL_CustomChar(1, kBlock); }},
+        {"setting", [](KeptImage &t) { t.Save("Line1FontColor=255 0 255\n"); }},
+        {"size", [](KeptImage &) {
+             SetWindowPos(DisplayWindow, NULL, 0, 0, 260, 120, SWP_NOMOVE | SWP_NOZORDER);
+         }},
+        {"zoom", [](KeptImage &) {
+             sim::pick_menu_command(13);
+             ScreenWndProc(DisplayWindow, WM_CONTEXTMENU, 0, -1);
+         }},
+        {"DPI", [](KeptImage &) {
+             RECT suggested = {0, 0, 300, 150};
+             SendMessageA(DisplayWindow, WM_DPICHANGED, 144 | 144 << 16,
+                          reinterpret_cast<LPARAM>(&suggested));
+         }},
+        {"picture", [](KeptImage &t) { t.Save("Picture=p.jpg\n"); }},
+        {"module", [](KeptImage &t) { t.Save("Module=16x2\n"); }},
+        {"paint request", [](KeptImage &) { sim::expose_window(DisplayWindow); }},
+    };
+    for (const auto &c : changes) {
+        SCOPED_TRACE(c.change);
+        std::string before = ReadFile("cap.bmp");
+        c.make(*this);
+        WriteAt(1, 1, c.change[0] == 't' ? "Changed" : "Kept"); // text unchanged but for the first
+        WriteAt(1, 1, c.change[0] == 't' ? "Changed" : "Kept"); // recorded again, unchanged
+        EXPECT_EQ(DifferFromTheWindow(), 0);
+        if (std::string(c.change) != "paint request") { // the window shows the same again
+            EXPECT_NE(ReadFile("cap.bmp"), before);
+        }
+        if (c.change[0] == 't') WriteAt(1, 1, "Kept");
+    }
+    DISPLAYDLL_Done();
+}
+
+// An unchanged display is recorded from the kept pixels: nothing composed,
+// nothing read from the bitmap, the same bytes as the first recording.
+TEST_F(KeptImage, AnUnchangedDisplayIsRecordedWithoutComposingOrReadingAgain) {
+    WriteAt(1, 1, "Again");
+    std::string first = ReadFile("cap.bmp");
+    EXPECT_EQ(DifferFromTheWindow(), 0);
+    sim::clear_journal();
+    WriteAt(1, 1, "Again");
+    WriteAt(1, 1, "Again");
+    EXPECT_EQ(sim::calls("MoveFileExA"), 2) << "two recordings";
+    EXPECT_EQ(sim::calls("GetDIBits"), 0);
+    EXPECT_EQ(sim::calls("CreateCompatibleBitmap"), 0);
+    EXPECT_EQ(sim::calls("BitBlt"), 0);
+    EXPECT_EQ(sim::calls("ExtTextOutA"), 0);
+    EXPECT_EQ(ReadFile("cap.bmp"), first);
+    // A change composes on the same bitmap and reads it once.
+    sim::clear_journal();
+    WriteAt(1, 1, "Other");
+    EXPECT_EQ(sim::calls("CreateCompatibleBitmap"), 0);
+    EXPECT_EQ(sim::calls("GetDIBits"), 1);
+    EXPECT_EQ(DifferFromTheWindow(), 0);
+    DISPLAYDLL_Done();
+}
+
+// The image, its context and its pixels go at Done, and with the window
+// when the user closes it and the host goes on; a new window keeps anew.
+TEST_F(KeptImage, TheImageGoesAtDoneAndWithTheWindow) {
+    DISPLAYDLL_Done();
+    EXPECT_EQ(sim::live_gdi_objects(), 0);
+    EXPECT_EQ(sim::live_dcs(), 0);
+    EXPECT_EQ(sim::live_globals(), 0);
+
+    StartWith(kStart);
+    WriteAt(1, 1, "Back");
+    EXPECT_EQ(DifferFromTheWindow(), 0);
+    EXPECT_GT(sim::live_gdi_objects(), 0);
+    SendMessageA(DisplayWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(DisplayWindow, nullptr);
+    EXPECT_EQ(sim::live_gdi_objects(), 0);
+    EXPECT_EQ(sim::live_dcs(), 0);
+    EXPECT_EQ(sim::live_globals(), 0);
+    DISPLAYDLL_Done();
+}
+
+} // namespace
