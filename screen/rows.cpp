@@ -38,6 +38,44 @@ void DrawRow(int row, HDC surface) {
     if (pending) DrawTextRun(row, start, length - 1, surface);
 }
 
+// The font each row was last drawn in, and what it was made from: made
+// again only when the row's font settings change (a save, a zoom, a DPI).
+struct RowFont {
+    HFONT font;
+    int32_t weight, italic, underline, height, width, type;
+    char face[sizeof LineLayout().FontName];
+};
+static RowFont RowFonts[kRows];
+
+static HFONT FontOfRow(int row, const LineLayout &layout) {
+    RowFont &kept = RowFonts[row];
+    if (kept.font && kept.weight == layout.FontBold && kept.italic == layout.FontItalics &&
+        kept.underline == layout.FontUnderline && kept.height == layout.FontHeight &&
+        kept.width == layout.FontWidth && kept.type == layout.FontType &&
+        strcmp(kept.face, layout.FontName) == 0)
+        return kept.font;
+    if (kept.font && !DeleteObject(kept.font)) LogLastError("Error from DeleteObject(hFont)");
+    kept.font = MakeRowFont(layout.FontBold, layout.FontItalics, layout.FontUnderline,
+                            layout.FontHeight, layout.FontWidth, layout.FontType, layout.FontName);
+    kept.weight = layout.FontBold;
+    kept.italic = layout.FontItalics;
+    kept.underline = layout.FontUnderline;
+    kept.height = layout.FontHeight;
+    kept.width = layout.FontWidth;
+    kept.type = layout.FontType;
+    memcpy(kept.face, layout.FontName, sizeof kept.face);
+    kept.face[sizeof kept.face - 1] = 0;
+    return kept.font;
+}
+
+void ReleaseRowFonts() {
+    for (int row = 0; row < kRows; ++row) {
+        if (RowFonts[row].font && !DeleteObject(RowFonts[row].font))
+            LogLastError("Error from DeleteObject(hFont)");
+        RowFonts[row].font = NULL;
+    }
+}
+
 void DrawTextRun(int row, int first, int last, HDC surface) {
     LineLayout &layout = WorkingLayouts[row];
     int extents[kColumns];
@@ -58,9 +96,7 @@ void DrawTextRun(int row, int first, int last, HDC surface) {
         option = ETO_CLIPPED;
     }
 
-    HFONT font = MakeRowFont(layout.FontBold, layout.FontItalics, layout.FontUnderline,
-                             layout.FontHeight, layout.FontWidth, layout.FontType, layout.FontName);
-    HGDIOBJ previous = SelectObject(surface, font);
+    HGDIOBJ previous = SelectObject(surface, FontOfRow(row, layout));
     SIZE size;
     GetTextExtentExPointA(surface, run, n, 1000, NULL, extents, &size);
     ExtTextOutA(surface, layout.X, layout.Y, option, NULL, run, static_cast<UINT>(n), NULL);
@@ -68,7 +104,6 @@ void DrawTextRun(int row, int first, int last, HDC surface) {
     int64_t next = static_cast<int64_t>(layout.X) + extents[n - 1];
     layout.X = next > INT32_MAX ? INT32_MAX : static_cast<int32_t>(next);
     SelectObject(surface, previous);
-    if (!DeleteObject(font)) LogLastError("Error from DeleteObject(hFont)");
 }
 
 // Fills FontScratch from a stock font. False when the number names no stock

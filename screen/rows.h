@@ -12,6 +12,10 @@ void DrawRow(int row, HDC surface);
 // Draws the characters at positions first to last (inclusive) of the row's text.
 void DrawTextRun(int row, int first, int last, HDC surface);
 
+// Gives back the fonts the rows keep between repaints: at Done and when
+// the window goes.
+void ReleaseRowFonts();
+
 // A new font from the row's values; the caller selects and deletes it.
 HFONT MakeRowFont(int weight, int italicCode, int underlineCode, int height, int width,
                   int fontType, const char *faceName);

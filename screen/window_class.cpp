@@ -7,6 +7,7 @@
 #include "screen/kept_image.h"
 #include "screen/picture.h"
 #include "screen/placement.h"
+#include "screen/rows.h"
 #include "screen/widget.h"
 #include "screen/window.h"
 #include "screen/window_proc.h"
@@ -85,4 +86,5 @@ void CloseScreen() {
         LogLastError("Error from UnregisterClass");
     ReleasePicture();
     ReleaseKeptImage();
+    ReleaseRowFonts();
 }

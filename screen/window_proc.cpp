@@ -6,6 +6,7 @@
 #include "screen/kept_image.h"
 #include "screen/menu.h"
 #include "screen/placement.h"
+#include "screen/rows.h"
 #include "screen/widget.h"
 #include "screen/window.h"
 
@@ -14,7 +15,8 @@
 LRESULT CALLBACK ScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DESTROY:
-        ReleaseKeptImage(); // the image goes with the window
+        ReleaseKeptImage(); // the image and the fonts go with the window
+        ReleaseRowFonts();
         if (ScreenSettings.EndHostOnClose != 0) exit(0);
         // The host goes on: display memory, glyphs and settings stay for
         // the next DISPLAYDLL_Init, which makes the window again.

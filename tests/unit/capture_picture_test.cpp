@@ -5,6 +5,7 @@
 #include "screen/picture.h"
 #include "log/log.h"
 #include "screen/kept_image.h"
+#include "screen/rows.h"
 #include "screen/window.h"
 #include "test_support.h"
 
@@ -26,6 +27,7 @@ class Capture : public DriverTest {
     // Nothing but the image the driver keeps of what its window shows.
     void ExpectNothingLeaked() {
         ReleaseKeptImage();
+        ReleaseRowFonts();
         EXPECT_EQ(sim::live_gdi_objects(), 0);
         EXPECT_EQ(sim::live_dcs(), 0);
         EXPECT_EQ(sim::live_handles(), 0);

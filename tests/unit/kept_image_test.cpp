@@ -8,6 +8,8 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -119,6 +121,44 @@ TEST_F(KeptImage, AnUnchangedDisplayIsRecordedWithoutComposingOrReadingAgain) {
     EXPECT_EQ(sim::calls("CreateCompatibleBitmap"), 0);
     EXPECT_EQ(sim::calls("GetDIBits"), 1);
     EXPECT_EQ(DifferFromTheWindow(), 0);
+    DISPLAYDLL_Done();
+}
+
+// A row's font is kept between repaints and made again when one of its
+// settings changes: each is seen in the font made after the save.
+TEST_F(KeptImage, ARowsFontIsMadeAgainOnlyWhenItsSettingsChange) {
+    auto fontsMade = [] {
+        std::vector<std::string> fonts;
+        for (const std::string &call : sim::journal())
+            if (call.rfind("CreateFontA(", 0) == 0) fonts.push_back(call);
+        return fonts;
+    };
+    sim::clear_journal();
+    WriteAt(1, 1, "Other");
+    EXPECT_TRUE(fontsMade().empty()) << "the same font again";
+    const struct {
+        const char *setting, *made;
+    } changes[] = {
+        {"Line1FontHeight=30\n", "CreateFontA(30, 10, "},
+        {"Line1FontWidth=12\n", "CreateFontA(20, 12, "},
+        {"Line1FontBold=700\n", "CreateFontA(20, 10, 0, 0, 700, 0, 0, "},
+        {"Line1FontItalics=1\n", "CreateFontA(20, 10, 0, 0, 0, 1, 0, "},
+        {"Line1FontUnderline=1\n", "CreateFontA(20, 10, 0, 0, 0, 0, 1, "},
+        {"Line1FontName=Arial\n", ", Arial)"},
+        {"Line1FontType=13\n", ", System)"},
+    };
+    for (const auto &c : changes) {
+        SCOPED_TRACE(c.setting);
+        sim::clear_journal();
+        Save(std::string("Line1FontHeight=20\nLine1FontWidth=10\nLine1FontBold=0\n"
+                         "Line1FontItalics=0\nLine1FontUnderline=0\nLine1FontName=\n"
+                         "Line1FontType=0\n") +
+             c.setting);
+        WriteAt(1, 1, "Kept");
+        std::vector<std::string> fonts = fontsMade();
+        ASSERT_EQ(fonts.size(), 1u) << "row 1's, and no other";
+        EXPECT_NE(fonts[0].find(c.made), std::string::npos) << fonts[0];
+    }
     DISPLAYDLL_Done();
 }
 

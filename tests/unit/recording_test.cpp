@@ -8,6 +8,7 @@
 #include "record/recording.h"
 #include "screen/window.h"
 #include "screen/kept_image.h"
+#include "screen/rows.h"
 #include "test_support.h"
 
 #include <algorithm>
@@ -50,6 +51,7 @@ class Recording : public DriverTest {
     // hold memory: zlib's is given back.
     void ExpectNothingLeft() {
         ReleaseKeptImage(); // the image of what the window shows aside
+        ReleaseRowFonts();
         EXPECT_EQ(sim::live_handles(), 0);
         EXPECT_EQ(sim::live_globals(), PngKeptBlocks()) << "zlib's memory is given back";
     }

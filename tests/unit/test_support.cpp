@@ -3,6 +3,7 @@
 #include "driver/tavlora.h"
 #include "record/png_bands.h"
 #include "screen/kept_image.h"
+#include "screen/rows.h"
 #include "screen/window.h"
 
 #include <cstdio>
@@ -80,8 +81,9 @@ COLORREF DriverTest::At(int x, int y) {
 
 void DriverTest::TearDown() {
     // Whatever a test drew or captured, the driver gave every object back
-    // but the image it keeps of a window the test left open.
+    // but the image and fonts it keeps for a window the test left open.
     ReleaseKeptImage();
+    ReleaseRowFonts();
     if (!leaksAllowed_) {
         EXPECT_EQ(sim::live_gdi_objects(), 0) << "GDI objects left alive";
         EXPECT_EQ(sim::live_dcs(), 0) << "device contexts left alive";

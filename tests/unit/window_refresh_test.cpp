@@ -3,6 +3,7 @@
 #include "driver/display_memory.h"
 #include "driver/tavlora.h"
 #include "screen/kept_image.h"
+#include "screen/rows.h"
 #include "screen/refresh.h"
 #include "screen/window.h"
 #include "screen/window_proc.h"
@@ -39,6 +40,7 @@ class Refresh : public DriverTest {
     // Nothing but the image the driver keeps of what its window shows.
     void ExpectNothingLeaked() {
         ReleaseKeptImage();
+        ReleaseRowFonts();
         EXPECT_EQ(sim::live_gdi_objects(), 0);
         EXPECT_EQ(sim::live_dcs(), 0);
         EXPECT_EQ(sim::live_handles(), 0);
@@ -275,8 +277,11 @@ TEST_F(Refresh, ReleaseFailuresAreLoggedAndNothingLeaks) {
     EXPECT_EQ(LogCount("Error Error from SelectObject(hbm) : The handle is invalid.\r"), 1);
     // Still selected, the bitmap cannot be deleted; it goes once its surface is gone.
     EXPECT_EQ(LogCountStarting("Error Error from DeleteObject(hbm) : "), 1);
-    EXPECT_EQ(sim::live_gdi_objects(), 0);
     EXPECT_EQ(sim::live_dcs(), 0);
+    sim::fail_call("DeleteObject", 1, ERROR_INVALID_HANDLE);
+    ReleaseRowFonts(); // one font a row
+    EXPECT_EQ(LogCountStarting("Error Error from DeleteObject(hFont) : "), 1);
+    EXPECT_EQ(sim::live_gdi_objects(), 1) << "the font that could not go";
 
     sim::set_virtual_screen(0, 0, 1000, 800); // a repaint on a new bitmap
     WriteAt(1, 1, "");
