@@ -162,11 +162,18 @@ int CellsPerMask(const DotGrid &grid, int first, int length) {
 
 enum DotKind { UnlitDots, LitDots, AllDots };
 
+// Round dots up to this many pixels high take their insets from a table.
+const int32_t kInsetRows = 1024;
+
 // Sets the mask of the chosen dots of cells first to first + count - 1.
 MaskArea BuildMask(const DotGrid &grid, const unsigned char *text, int first, int count,
                    DotKind kind) {
     const MaskArea a = AreaOf(grid, first, count);
     memset(MaskBits, 0, a.stride * static_cast<size_t>(a.height));
+    // A round dot's insets, worked out once for all its dots.
+    static int32_t insets[kInsetRows];
+    const bool table = grid.round && grid.dotHeight <= kInsetRows;
+    for (int32_t y = 0; table && y < grid.dotHeight; ++y) insets[y] = RoundInset(grid.dotWidth, y);
     for (int i = first; i < first + count; ++i) {
         for (int r = 0; r < 8; ++r)
             for (int c = 0; c < 5; ++c) {
@@ -176,8 +183,10 @@ MaskArea BuildMask(const DotGrid &grid, const unsigned char *text, int first, in
                 const int64_t top = grid.top[r] - grid.top[0];
                 for (int64_t y = top; y < top + grid.dotHeight; ++y) {
                     unsigned char *row = MaskBits + a.stride * static_cast<size_t>(y);
-                    const int32_t inset =
-                        grid.round ? RoundInset(grid.dotWidth, static_cast<int32_t>(y - top)) : 0;
+                    const int32_t dy = static_cast<int32_t>(y - top);
+                    const int32_t inset = !grid.round ? 0
+                                          : table     ? insets[dy]
+                                                      : RoundInset(grid.dotWidth, dy);
                     for (int64_t x = left + inset; x < left + grid.dotWidth - inset; ++x)
                         row[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
                 }
