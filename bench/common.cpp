@@ -149,6 +149,8 @@ static bool Fail(const char *what) {
     return false;
 }
 
+static bool OpenParts(Floors *f);
+
 static bool LoadPictureFile(Floors *f, const char *path) {
     HANDLE file = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE) return Fail("opening the picture");
@@ -197,7 +199,7 @@ bool OpenFloors(Floors *f, HWND driverWindow, const char *picturePath, int x, in
     f->renderHeight = MulDiv(f->pictureHeight, GetDeviceCaps(screen, LOGPIXELSY), 2540);
     ReleaseDC(f->paintWindow, screen);
 
-    return CopyWindowForFloors(f);
+    return OpenParts(f) && CopyWindowForFloors(f);
 }
 
 bool CopyWindowForFloors(Floors *f) {
@@ -224,6 +226,8 @@ bool CopyWindowForFloors(Floors *f) {
     f->info.biBitCount = 32;
     f->info.biCompression = BI_RGB;
     f->pixels.assign(static_cast<size_t>(client.right) * client.bottom * 4, 0);
+    GetDIBits(f->captureDC, f->captureBitmap, 0, static_cast<UINT>(client.bottom),
+              f->pixels.data(), reinterpret_cast<BITMAPINFO *>(&f->info), DIB_RGB_COLORS);
 
     // The PNG floor's pixels: read once, at 24 bits.
     BITMAPINFOHEADER info24 = f->info;
@@ -240,7 +244,85 @@ bool CopyWindowForFloors(Floors *f) {
     return true;
 }
 
+// The surface and fonts of the repaint's parts.
+static bool OpenParts(Floors *f) {
+    HDC windowDC = GetDC(f->paintWindow);
+    f->partsDC = CreateCompatibleDC(windowDC);
+    f->partsBitmap = CreateCompatibleBitmap(windowDC, kWidth, kHeight);
+    ReleaseDC(f->paintWindow, windowDC);
+    if (!f->partsDC || !f->partsBitmap) return Fail("making the parts' surface");
+    f->partsKept = SelectObject(f->partsDC, f->partsBitmap);
+    // As the driver makes them: the fixed-pitch description (0x31), the row's face.
+    static const int kHeights[4] = {44, 36, 36, 32}, kWeights[4] = {700, 400, 700, 400};
+    for (int row = 0; row < 4; ++row)
+        f->fonts[row] = CreateFontA(kHeights[row], kHeights[row] / 2, 0, 0, kWeights[row], row == 3,
+                                    0, 0, 0, 0, 0, 0, 0x31, "Courier New");
+    return true;
+}
+
+void RenderPart(const Floors &f) {
+    f.picture->Render(f.partsDC, 0, 0, f.renderWidth, f.renderHeight, 0, f.pictureHeight,
+                      f.pictureWidth, -f.pictureHeight, &f.bounds);
+}
+
+void RowsPart(const Floors &f) {
+    static const int kX[4] = {16, 16, 16, 0}, kY[4] = {8, 60, 108, 158};
+    static const COLORREF kColours[4] = {RGB(255, 200, 40), RGB(120, 230, 255),
+                                         RGB(120, 255, 140), RGB(255, 255, 255)};
+    for (int row = 0; row < 4; ++row) {
+        HGDIOBJ previous = SelectObject(f.partsDC, f.fonts[row]);
+        SetTextColor(f.partsDC, kColours[row]);
+        SetBkMode(f.partsDC, row == 3 ? OPAQUE : TRANSPARENT);
+        SetBkColor(f.partsDC, RGB(20, 40, 90));
+        int length = static_cast<int>(strlen(kRows[row])), extents[32];
+        SIZE size;
+        GetTextExtentExPointA(f.partsDC, kRows[row], length, 1000, NULL, extents, &size);
+        ExtTextOutA(f.partsDC, kX[row], kY[row], row == 3 ? ETO_OPAQUE : ETO_CLIPPED, NULL,
+                    kRows[row], static_cast<UINT>(length), NULL);
+        SelectObject(f.partsDC, previous);
+        HBRUSH brush = CreateSolidBrush(kColours[row]);
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 5; ++c) {
+                if ((kGlyph[r] & (0x10 >> c)) == 0) continue;
+                RECT block = {kX[row] + size.cx + c * 4, kY[row] + r * 4,
+                              kX[row] + size.cx + c * 4 + 3, kY[row] + r * 4 + 4};
+                FillRect(f.partsDC, &block, brush);
+            }
+        DeleteObject(brush);
+    }
+}
+
+void TransferPart(const Floors &f) {
+    InvalidateRect(f.paintWindow, NULL, FALSE);
+    PAINTSTRUCT paint;
+    HDC target = BeginPaint(f.paintWindow, &paint);
+    BitBlt(target, 0, 0, kWidth, kHeight, f.partsDC, 0, 0, SRCCOPY);
+    EndPaint(f.paintWindow, &paint);
+}
+
+void ObjectsPart(const Floors &f) {
+    HDC windowDC = GetDC(f.paintWindow);
+    HDC surface = CreateCompatibleDC(windowDC);
+    HBITMAP bitmap = CreateCompatibleBitmap(windowDC, kWidth, kHeight);
+    ReleaseDC(f.paintWindow, windowDC);
+    HGDIOBJ kept = SelectObject(surface, bitmap);
+    SelectObject(surface, kept);
+    DeleteObject(bitmap);
+    DeleteDC(surface);
+}
+
 void CloseFloors(Floors *f) {
+    for (HFONT &font : f->fonts) {
+        if (font) DeleteObject(font);
+        font = NULL;
+    }
+    if (f->partsDC) {
+        SelectObject(f->partsDC, f->partsKept);
+        DeleteDC(f->partsDC);
+    }
+    if (f->partsBitmap) DeleteObject(f->partsBitmap);
+    f->partsDC = NULL;
+    f->partsBitmap = NULL;
     if (f->captureBitmap) DeleteObject(f->captureBitmap);
     if (f->captureDC) DeleteDC(f->captureDC);
     if (f->picture) f->picture->Release();
@@ -280,8 +362,6 @@ void ComposeFloor(const Floors &f) {
 void CaptureFloor(Floors &f, const char *path) {
     WriteFloor(f);
     GetTickCount64();
-    GetDIBits(f.captureDC, f.captureBitmap, 0, static_cast<UINT>(f.info.biHeight),
-              f.pixels.data(), reinterpret_cast<BITMAPINFO *>(&f.info), DIB_RGB_COLORS);
     // Written whole to a temporary file, then moved over the target in one
     // step: a reader never sees part of a recording.
     char temporary[MAX_PATH];

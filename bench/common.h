@@ -98,6 +98,10 @@ struct Floors {
     int stride24 = 0;
     std::vector<BYTE> filtered; // the PNG floor's rows, filtered
     std::vector<BYTE> png;      // and its file
+    HDC partsDC = NULL;         // the repaint's parts: a surface kept between calls
+    HBITMAP partsBitmap = NULL;
+    HGDIOBJ partsKept = NULL;
+    HFONT fonts[4] = {NULL, NULL, NULL, NULL}; // the sample rows' fonts
 };
 
 // Loads the picture from `picturePath`, makes the paint window (at x, y on
@@ -120,10 +124,25 @@ void WriteFloor(const Floors &floors);
 // the bitmap and context released, EndPaint.
 void ComposeFloor(const Floors &floors);
 
+// The repaint floor's parts, each alone, and the rows a repaint draws
+// besides: where a repaint's time goes.
+// The picture rendered on a surface kept between calls.
+void RenderPart(const Floors &floors);
+// The sample's four rows drawn on that surface in fonts made once: each
+// row's colours, its text in one run, and the custom character's blocks.
+void RowsPart(const Floors &floors);
+// The paint: the client area made invalid, BeginPaint, one block transfer
+// of the kept surface, EndPaint.
+void TransferPart(const Floors &floors);
+// The objects: a memory context and a 640 x 240 bitmap made, selected,
+// put back and released.
+void ObjectsPart(const Floors &floors);
+
 // An unchanged write that captures: the write's floor and the clock, then
-// the same pixels read (GetDIBits) and the same bytes written (file header,
-// bitmap header, pixels) to "<path>.tmp", moved over `path` in one step, as
-// a recording must be so that no reader sees half of one.
+// the same pixels (read once when the floors were opened, as the driver
+// keeps those of an unchanged display) written (file header, bitmap
+// header, pixels) to "<path>.tmp", moved over `path` in one step, as a
+// recording must be so that no reader sees half of one.
 void CaptureFloor(Floors &floors, const char *path);
 
 // An unchanged write that records a PNG: the write's floor and the clock,

@@ -231,7 +231,7 @@ int main(int argc, char **argv) {
 
     // The pairs against their floors (all but "modules"), then the looks
     // against font rows of the same window size, measured in turns.
-    std::vector<Result> results, looks;
+    std::vector<Result> results, looks, parts;
     if (!modulesOnly) {
         bench::FillRowsForUnchangedWrites(driver);
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
@@ -243,6 +243,17 @@ int main(int argc, char **argv) {
         auto r = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
         auto c = MakeCalls([&](long long) { bench::ComposeFloor(floors); });
         results.push_back(MeasurePair("repaint", r, c, rounds));
+        // Where a repaint's time goes: each part against the whole floor.
+        auto checks = MakeCalls([&](long long) { bench::WriteFloor(floors); });
+        auto render = MakeCalls([&](long long) { bench::RenderPart(floors); });
+        auto rows = MakeCalls([&](long long) { bench::RowsPart(floors); });
+        auto transfer = MakeCalls([&](long long) { bench::TransferPart(floors); });
+        auto objects = MakeCalls([&](long long) { bench::ObjectsPart(floors); });
+        parts.push_back(MeasurePair("write's checks", checks, c, rounds));
+        parts.push_back(MeasurePair("render", render, c, rounds));
+        parts.push_back(MeasurePair("rows", rows, c, rounds));
+        parts.push_back(MeasurePair("transfer", transfer, c, rounds));
+        parts.push_back(MeasurePair("objects", objects, c, rounds));
 
         // The same repaint with every row in dots.
         if (!bench::StartDriver(driver, NULL, bench::DotRows)) return 1;
@@ -316,6 +327,10 @@ int main(int argc, char **argv) {
             printf("%-16s %12.2f %12.2f %8.2f\n", kAlone[i - 3], driverAlone, floorAlone,
                    driverAlone / floorAlone);
     }
+    // The repaint's parts, each against the repaint's floor.
+    for (const Result &r : parts)
+        printf("%-16s %12.2f %12.2f %8.2f   (part, repaint floor)\n", r.name, r.driver, r.floor,
+               r.driver / r.floor);
     // Dot-matrix rows and modules against font rows, measured in turns.
     for (const Result &r : looks)
         printf("%-16s %12.2f %12.2f %8.2f   (dots, fonts)\n", r.name, r.driver, r.floor,
