@@ -52,6 +52,7 @@ static void ShowAgain() {
 // changes. Returns false when the window gave no paint surface.
 static bool Repaint() {
     ClearDisplayDirty();
+    ProcessWindowMessages();
     ShowAgain();
     InvalidateRect(DisplayWindow, NULL, FALSE);
     PAINTSTRUCT paint;
