@@ -1,5 +1,5 @@
 // The real DLL through a host's life: closed by its button, stopped,
-// unloaded and loaded again; minimised, hidden, and far too large.
+// unloaded and loaded again; minimised, hidden, covered, and far too large.
 #include "wine_support.h"
 
 #include <cstdio>
@@ -73,6 +73,50 @@ TEST_F(Lifecycle, HiddenAndMinimisedWindowsRecordTheDisplayAndComeBack) {
     EXPECT_TRUE(Has(windows[0], "iconic=1")) << "unchanged text: no repaint";
     EXPECT_TRUE(Has(windows[1], "iconic=0")) << "the next repaint restores it: " << windows[1];
     EXPECT_TRUE(Has(windows[1], "visible=1")) << windows[1];
+
+    // A recording while it is minimised is the display at its own size.
+    WriteConfig(std::string("Width=320\nHeight=200\nRecord=1\nRecordInterval=-1\n"
+                            "RecordFile=minimised.bmp\n") + kRow);
+    run = RunHost("\"init 0 0\" \"write a\" minimize \"goto 1 1\" \"write a\" window");
+    EXPECT_TRUE(Has(run.output, "iconic=1")) << run.output;
+    CaptureFile minimised = ReadCapture(ReadFile("minimised.bmp"));
+    ASSERT_TRUE(minimised.valid);
+    EXPECT_EQ(minimised.width, hidden.width);
+    EXPECT_EQ(minimised.height, hidden.height);
+    EXPECT_TRUE(Near(minimised.At(1, 1), RGB(0, 0, 255), 8));
+}
+
+// Covered by another window, the display still records what it shows:
+// a change at once, and the same picture again while nothing changes.
+using Covered = DriverInProcess;
+
+TEST_F(Covered, ACoveredWindowRecordsTheDisplayAsItChangesAndAsItIs) {
+    HWND window = StartDriver(std::string("EndHostOnClose=0\nX=0\nY=0\nWidth=320\nHeight=200\n"
+                                          "Record=1\nRecordInterval=-1\nRecordFile=covered.bmp\n") +
+                              kRow);
+    ASSERT_NE(window, nullptr);
+    RECT place;
+    GetWindowRect(window, &place);
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE,
+                                 place.left, place.top, place.right - place.left,
+                                 place.bottom - place.top, NULL, NULL, NULL, NULL);
+    ASSERT_NE(cover, nullptr);
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    position_(1, 1);
+    Write("12345678");
+    CaptureFile changed = ReadCapture(ReadFile("covered.bmp"));
+    position_(1, 1);
+    Write("12345678");
+    CaptureFile same = ReadCapture(ReadFile("covered.bmp"));
+    DestroyWindow(cover);
+    ASSERT_TRUE(changed.valid && same.valid);
+    EXPECT_TRUE(Near(changed.At(1, 1), RGB(0, 0, 255), 8)) << "the row's background";
+    int text = 0; // the white text of eight characters, 80 pixels wide
+    for (int x = 0; x < 80; ++x)
+        for (int y = 0; y < 20; ++y) text += Near(changed.At(x, y), RGB(255, 255, 255), 8);
+    EXPECT_GT(text, 40);
+    EXPECT_EQ(same.bytes, changed.bytes);
 }
 
 // A window larger than the driver draws: the host goes on, the recording
