@@ -42,6 +42,12 @@ static bool LookAt(const char *path, WIN32_FILE_ATTRIBUTE_DATA *data) {
 // Reads the file again; on a read that fails or that the file changed
 // under (before the look `pauseMs` after it), every setting and the debug
 // level go back to what they were.
+static bool ReadAsItIs(const char *path) {
+    DebugLevel = 0;
+    PutBackConfiguredPlace(); // a key the file lacks keeps the configuration's value
+    return ReadConfigFrom(path, NULL, NULL);
+}
+
 static bool ReadWhole(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before,
                       DWORD pauseMs = 0) {
     static ScreenSettingsRecord keptScreen;
@@ -50,9 +56,7 @@ static bool ReadWhole(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before,
     keptScreen = ScreenSettings;
     memcpy(keptRows, ConfiguredLayouts, sizeof keptRows);
 
-    DebugLevel = 0;
-    PutBackConfiguredPlace(); // a key the file lacks keeps the configuration's value
-    bool read = ReadConfigFrom(path, NULL, NULL);
+    bool read = ReadAsItIs(path);
     if (read && pauseMs > 0) Sleep(pauseMs);
     WIN32_FILE_ATTRIBUTE_DATA after;
     if (read && LookAt(path, &after) && SameVersion(before, after)) return true;
@@ -86,23 +90,22 @@ void ReadConfigAtStart() {
     Watching = false;
     char path[256];
     if (!ConfigFilePath(path, sizeof path)) return;
-    // A file written in the last seconds may be being saved in parts: it
-    // is taken once it stayed the same from before a read to a look a
-    // moment after it. One that never holds still is read as it is.
+    // A file written in the last seconds may be being saved in parts (an
+    // empty one surely is): it is taken once it stayed the same from before
+    // a read to a look a moment after it. One that never holds still is
+    // read as it is.
     WIN32_FILE_ATTRIBUTE_DATA before;
     bool read = false;
     for (int attempt = 0; attempt < kStartAttempts && !read; ++attempt) {
         if (!LookAt(path, &before)) break; // no file: every setting keeps its value
         bool empty = before.nFileSizeLow == 0 && before.nFileSizeHigh == 0;
         bool recent = AgeMs(before) < kRecentMs;
-        read = !empty && ReadWhole(path, before, recent ? kStartPauseMs : 0);
+        read = !(empty && recent) && ReadWhole(path, before, recent ? kStartPauseMs : 0);
         if (!read) Sleep(kStartPauseMs);
     }
     if (!read) {
         LookAt(path, &before);
-        DebugLevel = 0;
-        PutBackConfiguredPlace();
-        ReadConfigFrom(path, NULL, NULL);
+        ReadAsItIs(path);
     }
     NoteConfiguredPlace();
     WatchFrom(before);

@@ -4,10 +4,8 @@
 #include "config/module.h"
 #include "log/log.h"
 #include "screen/dirty.h"
-#include "screen/kept_image.h"
 #include "screen/picture.h"
 #include "screen/placement.h"
-#include "screen/rows.h"
 #include "screen/widget.h"
 #include "screen/window.h"
 #include "screen/window_proc.h"
@@ -85,6 +83,4 @@ void CloseScreen() {
         GetLastError() != ERROR_CLASS_DOES_NOT_EXIST)
         LogLastError("Error from UnregisterClass");
     ReleasePicture();
-    ReleaseKeptImage();
-    ReleaseRowFonts();
 }

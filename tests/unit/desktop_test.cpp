@@ -190,6 +190,38 @@ TEST_F(Desktop, AStartDuringASaveInPartsReadsTheWholeFileAndAnOldFileAtOnce) {
     DISPLAYDLL_Init(0, 0, nullptr, &ok_);
     EXPECT_EQ(sim::calls("Sleep"), 0);
     EXPECT_EQ(WindowRect().left, 10);
+    DISPLAYDLL_Done();
+
+    WriteConfig(""); // an empty file saved long ago is no save under way
+    sim::clear_journal();
+    DISPLAYDLL_Init(0, 0, nullptr, &ok_);
+    EXPECT_EQ(sim::calls("Sleep"), 0);
+}
+
+// A file saved again and again while the driver starts: read as it is
+// after a second, and watched from the version read.
+void SaveAgain(void *context) {
+    int &saves = *static_cast<int *>(context);
+    char text[160];
+    snprintf(text, sizeof text, "%sEndHostOnClose=0\nX=%d\n", kWatched, 100 + ++saves);
+    std::ofstream("displays/Tavlora.cfg", std::ios::binary) << text;
+    struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+    utimensat(AT_FDCWD, "displays/Tavlora.cfg", times, 0);
+}
+
+TEST_F(Desktop, AFileThatNeverHoldsStillIsReadAsItIsAfterASecond) {
+    sim::set_ticks(1000);
+    int saves = 0;
+    WriteConfig(""); // the folder
+    SaveAgain(&saves);
+    sim::on_sleep(SaveAgain, &saves);
+    DISPLAYDLL_Init(0, 0, nullptr, &ok_);
+    sim::on_sleep(nullptr, nullptr);
+    EXPECT_LE(GetTickCount64(), 1000u + 1000u) << "a second at most";
+    EXPECT_EQ(WindowRect().left, 100 + saves) << "the last save, read as it is";
+    Wait(3000);
+    EXPECT_EQ(LogCount("Configuration read again"), 0);
+    DISPLAYDLL_Done();
 }
 
 // What a saved file sets while the host runs, as the window shows it.

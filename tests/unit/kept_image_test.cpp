@@ -16,6 +16,7 @@ namespace {
 const char kStart[] = "Debug=1\nEndHostOnClose=0\nPicture=\nWidth=200\nHeight=100\nFollowDpi=1\n"
                       "Record=1\nRecordInterval=-1\nRecordFile=cap.bmp\n"
                       "Line1FontHeight=20\nLine1FontWidth=10\nLine1FontColor=255 255 0\n"
+                      "Line1FontName=Courier New\nLine1FontBkColor=0 0 255\n"
                       "Line2Y=40\nLine2FontHeight=20\nLine2FontWidth=10\nLine2FontColor=0 255 0\n";
 
 class KeptImage : public DriverTest {
@@ -151,7 +152,7 @@ TEST_F(KeptImage, ARowsFontIsMadeAgainOnlyWhenItsSettingsChange) {
         SCOPED_TRACE(c.setting);
         sim::clear_journal();
         Save(std::string("Line1FontHeight=20\nLine1FontWidth=10\nLine1FontBold=0\n"
-                         "Line1FontItalics=0\nLine1FontUnderline=0\nLine1FontName=\n"
+                         "Line1FontItalics=0\nLine1FontUnderline=0\nLine1FontName=Courier New\n"
                          "Line1FontType=0\n") +
              c.setting);
         WriteAt(1, 1, "Kept");
@@ -160,6 +161,29 @@ TEST_F(KeptImage, ARowsFontIsMadeAgainOnlyWhenItsSettingsChange) {
         EXPECT_NE(fonts[0].find(c.made), std::string::npos) << fonts[0];
     }
     DISPLAYDLL_Done();
+}
+
+// Composed again on the same bitmap, the display is black where nothing
+// is drawn: a shorter row leaves nothing of the longer one, to the edge.
+TEST_F(KeptImage, TheSameBitmapIsBlackWhereNothingIsDrawn) {
+    EXPECT_EQ(At(0, 0), RGB(0, 0, 255)) << "the row's background";
+    WriteAt(1, 1, "");
+    EXPECT_EQ(At(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(At(199, 99), RGB(0, 0, 0));
+    EXPECT_EQ(DifferFromTheWindow(), 0);
+    DISPLAYDLL_Done();
+}
+
+// A read of the pixels that fails is logged and tried again at the next
+// recording; nothing of it is left once the window goes.
+TEST_F(KeptImage, AFailedReadOfThePixelsIsTriedAgainAndLeavesNothing) {
+    sim::fail_call("GetDIBits", 1, ERROR_INVALID_PARAMETER);
+    WriteAt(1, 1, "Failed");
+    EXPECT_EQ(Logged("Error Error from GetDIBits"), 1);
+    WriteAt(1, 1, "Failed");
+    EXPECT_EQ(DifferFromTheWindow(), 0);
+    DISPLAYDLL_Done();
+    EXPECT_EQ(sim::live_globals(), 0);
 }
 
 // The image, its context and its pixels go at Done, and with the window
