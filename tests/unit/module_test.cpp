@@ -221,6 +221,10 @@ TEST_F(Module, TheCheckShowsGeometryAndColoursAndFlagsUnusableValues) {
           "dots 1 2 3, unlit 150 180 34, bezel 24 26 22\n",
           "result: 3 problem lines"})
         EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
+    // The first set and the last by name are sets like the others.
+    WriteFile("named.cfg", "Module=20x4\nModuleColors=yellow-green\nModuleColors=blue-oled\n");
+    report.clear();
+    EXPECT_EQ(CheckConfig("named.cfg", &report), CheckClean) << report;
 }
 
 // The dots on plain glass (two transfers), under a named picture (the

@@ -7,10 +7,12 @@
 #include "screen/window_proc.h"
 #include "test_support.h"
 
+#include <functional>
+
 namespace {
 
 class WidgetLimits : public DriverTest {
-  protected:
+  public:
     void Start(const std::string &config) {
         std::remove("logs/Tavlora.log"); // the log of this start alone
         StartWith("Debug=1\nEndHostOnClose=0\nWidth=200\nHeight=100\nPicture=\n" + config);
@@ -53,6 +55,56 @@ TEST_F(WidgetLimits, AnEdgeSnapsAtExactlyTheDistanceAndNotAPixelPast) {
         EXPECT_EQ(r.top, c.wantTop) << c.left << "," << c.top;
         EXPECT_EQ(r.right - r.left, 200) << "the size stays";
         EXPECT_EQ(r.bottom - r.top, 100);
+    }
+    DISPLAYDLL_Done();
+}
+
+// The smallest distance snaps an edge one pixel off and no further.
+TEST_F(WidgetLimits, ASnapDistanceOfOnePixelSnapsOnePixel) {
+    sim::set_work_area(100, 50, 1000, 700);
+    Start("SnapDistance=1\nX=400\nY=300\n");
+    for (int left : {101, 102}) {
+        RECT r = {left, 300, left + 200, 400};
+        ScreenWndProc(DisplayWindow, WM_MOVING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&r));
+        EXPECT_EQ(r.left, left == 101 ? 100 : 102);
+    }
+    DISPLAYDLL_Done();
+}
+
+// Every move or restyle the system refuses is said in the log, whichever
+// command asked for it; the display goes on.
+TEST_F(WidgetLimits, ARefusedMoveOrRestyleIsLoggedForEachCommand) {
+    Start("KeepOnScreen=1\nX=100\nY=100\nWatchConfig=1\n");
+    const struct {
+        const char *command;
+        std::function<void(WidgetLimits &)> run;
+        int refused; // the call refused: 0 every one
+    } commands[] = {
+        {"stay on top", [](WidgetLimits &) {
+             sim::pick_menu_command(1);
+             ScreenWndProc(DisplayWindow, WM_CONTEXTMENU, 0, -1);
+         }, 0},
+        {"zoom", [](WidgetLimits &) {
+             sim::pick_menu_command(13);
+             ScreenWndProc(DisplayWindow, WM_CONTEXTMENU, 0, -1);
+         }, 0},
+        {"click-through saved", [](WidgetLimits &t) { t.SaveLive("ClickThrough=1\n"); }, 0},
+        // Moved off the screen by the save, then not back on it.
+        {"kept on the screen", [](WidgetLimits &t) { t.SaveLive("KeepOnScreen=1\nX=-5000\n"); },
+         2},
+    };
+    for (const auto &c : commands) {
+        SCOPED_TRACE(c.command);
+        int before = Logged("Error Error from SetWindowPos");
+        sim::clear_journal();
+        sim::fail_call("SetWindowPos", c.refused, ERROR_ACCESS_DENIED);
+        c.run(*this);
+        DISPLAYDLL_Write(const_cast<char *>("x")); // a host call runs what the menu picked
+        sim::clear_faults();
+        // Each refused call said once.
+        const int refused = c.refused == 0 ? sim::calls("SetWindowPos") : 1;
+        EXPECT_GE(sim::calls("SetWindowPos"), c.refused > 0 ? c.refused : 1);
+        EXPECT_EQ(Logged("Error Error from SetWindowPos") - before, refused);
     }
     DISPLAYDLL_Done();
 }
