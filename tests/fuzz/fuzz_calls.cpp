@@ -58,6 +58,7 @@
 #include "platform/platform.h"
 #include "platform/sim/sim_control.h"
 #include "record/png_bands.h"
+#include "screen/kept_image.h"
 #include "screen/picture.h"
 #include "screen/window.h"
 
@@ -159,11 +160,17 @@ void Check(const Run &run) {
     if (run.faulted) return;
     fuzz::Require(DisplayWindow && (!run.withPicture || ScreenPicture.picture),
                   "the window and picture are there");
-    fuzz::Require(sim::live_gdi_objects() == 0, "no GDI object is left");
-    fuzz::Require(sim::live_dcs() == 0, "no device context is left");
+    // What the window keeps: the last repaint's image (its bitmap, context
+    // and, once read, its pixels) and at most a font a row.
+    const ComposedImage &kept = *RepaintImage();
+    const int keptBitmap = kept.bitmap ? 1 : 0;
+    fuzz::Require(sim::live_gdi_objects() >= keptBitmap &&
+                      sim::live_gdi_objects() <= keptBitmap + kRows,
+                  "no GDI object is left but the kept image and the rows' fonts");
+    fuzz::Require(sim::live_dcs() == (kept.surface ? 1 : 0), "no device context is left");
     fuzz::Require(sim::live_handles() == run.handles, "no file handle is left open");
-    fuzz::Require(sim::live_globals() == run.globals + PngKeptBlocks(),
-                  "no memory block is left but the last PNG's kept image");
+    fuzz::Require(sim::live_globals() == run.globals + PngKeptBlocks() + (kept.memory ? 1 : 0),
+                  "no memory block is left but the last PNG's and the kept image's");
 }
 
 void PlatformEvent(fuzz::Reader &in) {

@@ -174,6 +174,7 @@ void DrawRows() {
     DeleteObject(bitmap);
     DeleteDC(surface);
     ReleaseDC(NULL, screen);
+    ReleaseRowFonts(); // kept between repaints, they go with the window
     fuzz::Require(sim::live_gdi_objects() == 0, "the rows' fonts and brushes are deleted");
     fuzz::Require(sim::live_dcs() == 0, "no device context is left");
 }

@@ -4,6 +4,7 @@
 #include "driver/display_memory.h"
 #include "platform/sim/sim_control.h"
 #include "record/png_bands.h"
+#include "screen/kept_image.h"
 #include "screen/picture.h"
 #include "screen/refresh.h"
 #include "screen/rows.h"
@@ -108,6 +109,8 @@ void RememberLoadState() {
 
 void ResetDriver() {
     if (ScreenPicture.picture) ScreenPicture.picture->Release();
+    ReleaseKeptImage(); // what the last run's window kept goes, as with its window
+    ReleaseRowFonts();
     ForgetPngBands(); // its blocks are the platform's, which the reset forgets
     sim::reset();
     memcpy(TextRows, LoadTextRows, sizeof TextRows);
