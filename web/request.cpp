@@ -118,7 +118,9 @@ static bool ReadRequestLine(Line line, WebRequest *out) {
     return true;
 }
 
-// "name: value", blanks around the value left out; keeps the two the view uses.
+// "name: value", blanks around the value left out; keeps the two the view
+// uses. A line that starts with a blank (the obsolete folding of a value
+// onto the next line) has no name, and is refused with the others.
 static bool ReadHeader(Line line, WebRequest *out) {
     size_t name = TokenLength(line.text, line.length);
     if (name == 0 || name == line.length || line.text[name] != ':') return false;
@@ -151,8 +153,6 @@ RequestState ParseRequestHead(const char *bytes, size_t length, WebRequest *out)
     for (;;) {
         Line line = NextLine(bytes, end, &at);
         if (line.length == 0) break; // the blank line, the last of the head
-        // A line that starts with a blank continues the one before: obsolete, refused.
-        if (line.text[0] == ' ' || line.text[0] == '\t') return RequestMalformed;
         if (!ReadHeader(line, out)) return RequestMalformed;
     }
     if (out->minorVersion == 1 && !out->hasHost) return RequestMalformed;

@@ -111,6 +111,15 @@ TEST(WebPng, TheBoundHoldsAnyPictureAndLessIsRefused) {
     EXPECT_EQ(EncodeAlphaPng(image.Record(), kNoColourKey, out.data(), size), size);
     EXPECT_EQ(EncodeAlphaPng(image.Record(), kNoColourKey, out.data(), size - 1), 0u);
 
+    // The smallest pictures, whose zlib stream is mostly its frame.
+    for (LONG side = 1; side <= 3; ++side) {
+        Image small(side, 1);
+        small.Set(side - 1, 0, RGB(9, 8, 7));
+        std::vector<BYTE> tight(AlphaPngBound(side, 1));
+        const size_t length =
+            EncodeAlphaPng(small.Record(), kNoColourKey, tight.data(), tight.size());
+        EXPECT_GT(length, 0u) << side;
+    }
     EXPECT_EQ(AlphaPngBound(0, 5), 0u);
     EXPECT_EQ(AlphaPngBound(5, 8193), 0u);
     EXPECT_GT(AlphaPngBound(8192, 8192), 8192u * 8192 * 4);
