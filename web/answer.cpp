@@ -4,7 +4,7 @@
 // rebinding) sends that name, and is refused.
 #include "answer.h"
 
-#include "web/text_out.h"
+#include "web/bounded_text.h"
 #include "web/texts.h"
 
 #include <cstdio>
@@ -175,7 +175,7 @@ const char *AnswerBody(const WebAnswer &answer) {
     return answer.status == 200 && answer.route == WebRoutePage ? ViewPage() : NULL;
 }
 
-static void PutHeader(TextOut &w, const char *name, const char *value) {
+static void PutHeader(BoundedText &w, const char *name, const char *value) {
     PutText(w, name);
     PutText(w, ": ");
     PutText(w, value);
@@ -192,7 +192,7 @@ static bool IsHeaderValue(const char *text) {
 
 size_t BuildAnswerHead(const WebAnswer &answer, const WebView &view, size_t contentLength,
                        char *out, size_t size) {
-    TextOut w = StartText(out, size);
+    BoundedText w = StartText(out, size);
     const Status &status = StatusOf(answer.status);
     PutText(w, "HTTP/1.1 ");
     PutNumber(w, status.code);

@@ -8,7 +8,7 @@
 #include "texts.h"
 
 #include "screen/row_parts.h"
-#include "web/text_out.h"
+#include "web/bounded_text.h"
 
 #include <cstring>
 
@@ -20,7 +20,7 @@ static const unsigned short kHighControls[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-static void PutUtf8(TextOut &text, unsigned code) {
+static void PutUtf8(BoundedText &text, unsigned code) {
     char bytes[3];
     size_t length;
     if (code < 0x80) {
@@ -40,7 +40,8 @@ static void PutUtf8(TextOut &text, unsigned code) {
 }
 
 // A JSON string of up to `length` bytes of `bytes` (fewer at a NUL).
-static void PutJsonString(TextOut &text, const unsigned char *bytes, size_t length, bool glyphs) {
+static void PutJsonString(BoundedText &text, const unsigned char *bytes, size_t length,
+                          bool glyphs) {
     PutText(text, "\"");
     for (size_t i = 0; i < length && bytes[i]; ++i) {
         const unsigned char c = bytes[i];
@@ -62,7 +63,7 @@ static void PutJsonString(TextOut &text, const unsigned char *bytes, size_t leng
     PutText(text, "\"");
 }
 
-static void PutState(TextOut &text, const WebState &state) {
+static void PutState(BoundedText &text, const WebState &state) {
     PutText(text, "{\"frame\":");
     PutNumber(text, static_cast<long>(state.frame));
     PutText(text, ",\"width\":");
@@ -88,13 +89,13 @@ static void PutState(TextOut &text, const WebState &state) {
 }
 
 size_t BuildStateJson(const WebState &state, char *out, size_t size) {
-    TextOut text = StartText(out, size);
+    BoundedText text = StartText(out, size);
     PutState(text, state);
     return TextLength(text);
 }
 
 size_t BuildFrameEvent(const WebState &state, char *out, size_t size) {
-    TextOut text = StartText(out, size);
+    BoundedText text = StartText(out, size);
     PutText(text, "event: frame\ndata: ");
     PutState(text, state);
     PutText(text, "\n\n");

@@ -70,6 +70,8 @@ TEST(WebAnswer, TheHostMustNameTheViewWithItsPort) {
         {"0.0.0.0", "1.2.3.4.5:8080", 403},
         {"0.0.0.0", "[]:8080", 403},
         {"0.0.0.0", "[::g]:8080", 403},
+        {"0.0.0.0", "[1.2.3.4]:8080", 403},
+        {"FE80::A", "[fe80::a]:8080", 200},
         {"::1", "[::1]:8080", 200},
         {"::1", "::1:8080", 403},
     };
@@ -169,6 +171,7 @@ TEST(WebAnswer, Heads) {
                   "\r\nCache-Control: no-cache\r\nX-Content-Type-Options: nosniff\r\n"
                   "Allow: GET, HEAD\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(std::string(AnswerBody(AnswerUnreadable(RequestTooLarge))).substr(0, 4), "431 ");
+    EXPECT_EQ(std::string(AnswerBody(AnswerUnreadable(RequestMalformed))).substr(0, 4), "400 ");
     EXPECT_EQ(std::string(AnswerBody(Answer(plain, "GET", "/x"))).substr(0, 4), "404 ");
     EXPECT_EQ(std::string(AnswerBody(Answer(plain, "GET", "/", "x:1"))).substr(0, 4), "403 ");
 

@@ -1,15 +1,15 @@
-#include "text_out.h"
+#include "bounded_text.h"
 
 #include <cstdio>
 #include <cstring>
 
-TextOut StartText(char *out, size_t size) {
-    TextOut text = {out, size, 0, size > 0};
+BoundedText StartText(char *out, size_t size) {
+    BoundedText text = {out, size, 0, size > 0};
     if (size > 0) out[0] = '\0';
     return text;
 }
 
-void PutBytes(TextOut &text, const char *bytes, size_t length) {
+void PutBytes(BoundedText &text, const char *bytes, size_t length) {
     if (!text.fits || length >= text.size - text.used) {
         text.fits = false;
         return;
@@ -19,16 +19,16 @@ void PutBytes(TextOut &text, const char *bytes, size_t length) {
     text.out[text.used] = '\0';
 }
 
-void PutText(TextOut &text, const char *piece) {
+void PutText(BoundedText &text, const char *piece) {
     PutBytes(text, piece, strlen(piece));
 }
 
-void PutNumber(TextOut &text, long number) {
+void PutNumber(BoundedText &text, long number) {
     char digits[24];
     snprintf(digits, sizeof digits, "%ld", number);
     PutText(text, digits);
 }
 
-size_t TextLength(const TextOut &text) {
+size_t TextLength(const BoundedText &text) {
     return text.fits ? text.used : 0;
 }

@@ -4,16 +4,16 @@
 
 #include <stddef.h>
 
-struct TextOut {
+struct BoundedText {
     char *out;
     size_t size; // of `out`, the terminator's byte included
     size_t used; // bytes written, the terminator not counted
     bool fits;   // false once a piece did not fit
 };
 
-TextOut StartText(char *out, size_t size);
-void PutBytes(TextOut &text, const char *bytes, size_t length);
-void PutText(TextOut &text, const char *piece);
-void PutNumber(TextOut &text, long number);
+BoundedText StartText(char *out, size_t size);
+void PutBytes(BoundedText &text, const char *bytes, size_t length);
+void PutText(BoundedText &text, const char *piece);
+void PutNumber(BoundedText &text, long number);
 // The length written, 0 when something did not fit.
-size_t TextLength(const TextOut &text);
+size_t TextLength(const BoundedText &text);
