@@ -189,6 +189,11 @@ TEST(WebAnswer, AHeadThatDoesNotFitIsNotWritten) {
     EXPECT_EQ(BuildAnswerHead(a, view, 5, out, length + 1), length);
     EXPECT_EQ(BuildAnswerHead(a, view, 5, out, length), 0u);
     EXPECT_EQ(BuildAnswerHead(a, view, 5, out, 0), 0u);
+    // A buffer too small for anything holds an empty text and no more.
+    memset(out, 'x', sizeof out);
+    EXPECT_EQ(BuildAnswerHead(a, view, 5, out, 1), 0u);
+    EXPECT_EQ(out[0], '\0');
+    EXPECT_EQ(out[1], 'x');
 }
 
 } // namespace
