@@ -259,18 +259,13 @@ bool IsGlyphCode(unsigned char c) {
     return (c >= 1 && c <= 8) || (c >= 131 && c <= 136) || c == 158 || c == 176 || c == 255;
 }
 
-// The objects a repaint of these rows makes at least: its memory context and
-// bitmap, a font for each run of ordinary characters, a brush for each glyph.
+// The objects a repaint of these rows makes at least: a brush for each
+// glyph (the image, its context and the rows' fonts are kept between them).
 long long ObjectsOfRepaint(const std::string rows[kRows]) {
-    long long objects = 2;
+    long long objects = 0;
     for (int r = 0; r < kRows; ++r) {
         if (r == kDotRow) continue;
-        bool inRun = false;
-        for (unsigned char c : rows[r]) {
-            bool glyph = IsGlyphCode(c);
-            if (glyph || !inRun) ++objects;
-            inRun = !glyph;
-        }
+        for (unsigned char c : rows[r]) objects += IsGlyphCode(c) ? 1 : 0;
     }
     return objects;
 }
@@ -558,7 +553,10 @@ int main(int argc, char **argv) {
     Check(repaints >= refreshes, "every refresh repaints");
     Check(Count.failed == 0, "every creation succeeds");
     Check(Count.failedDeletes == 0, "every object is freed at the first try");
-    Check(Count.Alive() == 0 && mostAlive == 0, "no object outlives its refresh");
+    // The window keeps its image (a context and a bitmap) and a font a row
+    // from one repaint to the next; nothing else outlives a refresh.
+    Check(Count.Alive() <= 2 + kRows && mostAlive <= 2 + kRows,
+          "nothing but the kept image and the rows' fonts outlives a refresh");
     Check(Count.windowDcs == Count.windowDcsReleased, "every window context is given back");
     Check(Count.Made() >= objectsAtLeast, "the objects made are at least those the rows need");
     Check(errors == 0, "the log holds no \"Error\" line");
