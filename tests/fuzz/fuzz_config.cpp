@@ -24,6 +24,7 @@
 #include "platform/sim/sim_control.h"
 #include "screen/panel.h"
 #include "screen/rows.h"
+#include "screen/scale.h"
 
 #include <cstring>
 #include <memory>
@@ -139,9 +140,12 @@ void DrawRows() {
     LoadWorkingLayouts(&x, &y, &width, &height, WorkingLayouts);
     ModuleLayout module;
     const bool isModule = ResolveModule(&module);
+    // At a zoom (or DPI) other than 100 % the sizes are scaled; the place is not.
+    const bool scaled = ScaleLength(1000) != 1000;
     fuzz::Require(x == ScreenSettings.X && y == ScreenSettings.Y &&
-                      width == (isModule ? module.windowWidth : ScreenSettings.Width) &&
-                      height == (isModule ? module.windowHeight : ScreenSettings.Height),
+                      (scaled ||
+                       (width == (isModule ? module.windowWidth : ScreenSettings.Width) &&
+                        height == (isModule ? module.windowHeight : ScreenSettings.Height))),
                   "the window rectangle is the configured one, or the module's");
     if (isModule) {
         for (int r = 0; r < kRows; ++r)
@@ -149,8 +153,17 @@ void DrawRows() {
                               WorkingLayouts[r].DotPitch == module.pitch,
                           "a module's rows are its own");
     } else {
-        fuzz::Require(memcmp(WorkingLayouts, ConfiguredLayouts, sizeof WorkingLayouts) == 0,
-                      "the working layouts are the configured ones");
+        LineLayout expected[kRows];
+        memcpy(expected, ConfiguredLayouts, sizeof expected);
+        for (LineLayout &row : expected) {
+            row.X = ScaleLength(row.X);
+            row.Y = ScaleLength(row.Y);
+            row.FontHeight = ScaleLength(row.FontHeight);
+            row.FontWidth = ScaleLength(row.FontWidth);
+            row.DotGap = ScaleLength(row.DotGap);
+        }
+        fuzz::Require(memcmp(WorkingLayouts, expected, sizeof WorkingLayouts) == 0,
+                      "the working layouts are the configured ones at the display's scale");
     }
 
     static const char *const kRowTexts[kRows] = {
