@@ -161,7 +161,7 @@ void FeedEvents(Connection &c, const WebState &state, ULONGLONG now) {
     }
 }
 
-void AcceptOne(SOCKET listening) {
+void AcceptOne(SOCKET listening, ULONGLONG now) {
     SOCKET s = accept(listening, NULL, NULL);
     if (s == INVALID_SOCKET) return;
     ULONG nonBlocking = 1;
@@ -170,7 +170,7 @@ void AcceptOne(SOCKET listening) {
         if (c.socket != INVALID_SOCKET) continue;
         if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) break;
         c.socket = s;
-        c.since = GetTickCount64();
+        c.since = now;
         Lock();
         ++WebRecord.viewers;
         Unlock();
@@ -208,15 +208,18 @@ bool Serve(SOCKET listening) {
         return true;
     }
     ULONGLONG now = GetTickCount64();
-    if (ready > 0 && FD_ISSET(listening, &readable)) AcceptOne(listening);
+    if (ready > 0 && FD_ISSET(listening, &readable)) AcceptOne(listening, now);
     for (Connection &c : Connections) {
         if (c.socket == INVALID_SOCKET) continue;
         if (ready > 0 && c.out && FD_ISSET(c.socket, &writable)) SendSome(c);
         else if (ready > 0 && !c.out && FD_ISSET(c.socket, &readable)) Receive(c, view, state);
         if (c.socket == INVALID_SOCKET || c.out) continue;
-        if (c.waitPicture) c.waitPicture = !Answer(c, view, state);
+        // `since` may be later than `now`: an answer sent in this turn.
+        bool late = now > c.since && now - c.since > kHeadTimeout;
+        if (c.waitPicture && late) CloseConnection(c); // no refresh came to make the picture
+        else if (c.waitPicture) c.waitPicture = !Answer(c, view, state);
         else if (c.events) FeedEvents(c, state, now);
-        else if (now - c.since > kHeadTimeout) CloseConnection(c);
+        else if (late) CloseConnection(c);
     }
     return true;
 }
