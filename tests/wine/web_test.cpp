@@ -203,3 +203,16 @@ TEST_F(Web, APortInUseIsLoggedAndTheDisplayWorks) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Web, AnAddressBeyondLoopbackIsLoggedAsOpenToTheNetwork) {
+    ASSERT_NE(Start("WebAddress=0.0.0.0\n"), nullptr);
+    int said = 0;
+    for (const std::string &line : LogLines()) said += Has(line, "the network can see the display");
+    EXPECT_EQ(said, 1);
+    std::string answer = Get("/state.json"); // reached over loopback all the same
+    EXPECT_EQ(answer.compare(0, 12, "HTTP/1.1 200"), 0) << answer;
+}
+
+} // namespace
