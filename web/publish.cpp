@@ -127,11 +127,24 @@ void StopWebView() {
     EnterCriticalSection(&WebRecord.lock);
     WebRecord.stop = true;
     LeaveCriticalSection(&WebRecord.lock);
-    if (WaitForSingleObject(ServerThread, 1000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(ServerThread, 1000) != WAIT_OBJECT_0) {
+        // Its socket goes, which ends its wait; the thread, its record and
+        // Winsock stay until a later Done sees it gone, and no start makes
+        // a second one meanwhile.
         WriteLog("Web view", "the server thread did not stop within a second");
+        if (Listening != INVALID_SOCKET) closesocket(Listening);
+        Listening = INVALID_SOCKET;
+        return;
+    }
     CloseHandle(ServerThread);
     ServerThread = NULL;
     CloseListening();
+    // Nothing of the view is left for a host that unloads the driver.
+    free(WebRecord.png);
+    WebRecord.png = NULL;
+    WebRecord.pngLength = WebRecord.pngCapacity = 0;
+    DeleteCriticalSection(&WebRecord.lock);
+    LockMade = false;
 }
 
 // The kept image as a PNG into the record's buffer, grown as needed. Called

@@ -79,7 +79,10 @@ bool Answer(Connection &c, const WebView &view, const WebState &state) {
         }
         Unlock();
         if (!ready) return false;
-        if (!picture) return c.closeAfter = true; // no memory: the connection goes
+        if (!picture) { // no memory: the connection goes
+            CloseConnection(c);
+            return true;
+        }
         body = picture;
     } else if (a.status == 200 && a.route == WebRouteState) {
         bodyLength = BuildStateJson(state, text, sizeof text);
