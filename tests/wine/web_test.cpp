@@ -216,3 +216,33 @@ TEST_F(Web, AnAddressBeyondLoopbackIsLoggedAsOpenToTheNetwork) {
 }
 
 } // namespace
+
+namespace {
+
+// The thread gives its reference to the DLL back as it ends: after Done the
+// host can unload the driver, load it again and serve on the same port.
+TEST_F(Web, AfterDoneTheDriverUnloadsAndServesAgainOnTheSamePort) {
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_EQ(Get("/").compare(0, 12, "HTTP/1.1 200"), 0);
+    done_();
+    started_ = false;
+    FreeLibrary(dll_);
+    dll_ = nullptr;
+    EXPECT_EQ(GetModuleHandleA(Path("Tavlora.dll").c_str()), nullptr);
+    dll_ = LoadLibraryA(Path("Tavlora.dll").c_str());
+    ASSERT_NE(dll_, nullptr);
+    init_ = reinterpret_cast<DisplayInitProc>(reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Init")));
+    done_ = reinterpret_cast<DisplayDoneProc>(reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Done")));
+    write_ = reinterpret_cast<DisplayWriteProc>(reinterpret_cast<void *>(GetProcAddress(dll_, "DISPLAYDLL_Write")));
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_EQ(Get("/").compare(0, 12, "HTTP/1.1 200"), 0);
+    int serving = 0;
+    for (const std::string &line : LogLines()) {
+        serving += Has(line, "Web view serving");
+        EXPECT_FALSE(Has(line, "Error web view")) << line;
+        EXPECT_FALSE(Has(line, "did not stop")) << line;
+    }
+    EXPECT_EQ(serving, 2);
+}
+
+} // namespace
