@@ -17,7 +17,7 @@ target_link_options(Tavlora PRIVATE -static-libgcc -static-libstdc++ -Wl,--enabl
 # zlib (libz-mingw-w64-dev) is linked in whole: the DLL imports only the
 # system's DLLs.
 find_library(TAVLORA_ZLIB_STATIC NAMES libz.a REQUIRED)
-target_link_libraries(Tavlora PRIVATE ${TAVLORA_ZLIB_STATIC} user32 gdi32 ole32 oleaut32 shell32 uuid)
+target_link_libraries(Tavlora PRIVATE ${TAVLORA_ZLIB_STATIC} user32 gdi32 ole32 oleaut32 shell32 uuid ws2_32)
 
 add_executable(tavlora-host host/host.cpp host/script.cpp)
 target_sources(tavlora-host PRIVATE host/check.cpp config/config.cpp config/module.cpp config/limits.cpp config/place.cpp screen/scale.cpp log/log.cpp) # --check reads as the driver does
@@ -46,7 +46,7 @@ target_compile_options(wine-tests PRIVATE ${TAVLORA_WIN32_DEFS})
 # Wine's drive Z: is the Linux root.
 target_compile_definitions(wine-tests PRIVATE TAVLORA_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
 target_link_options(wine-tests PRIVATE -static-libgcc -static-libstdc++ -static)
-target_link_libraries(wine-tests PRIVATE gtest gtest_main ${TAVLORA_ZLIB_STATIC} version gdi32 user32 advapi32)
+target_link_libraries(wine-tests PRIVATE gtest gtest_main ${TAVLORA_ZLIB_STATIC} version gdi32 user32 advapi32 ws2_32)
 add_dependencies(wine-tests Tavlora tavlora-host com-host)
 # A host that sets up COM before it loads the driver (tests/wine/record_test.cpp).
 add_executable(com-host tests/wine/com_host.cpp)

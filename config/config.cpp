@@ -20,7 +20,8 @@ const ScreenSettingsRecord ScreenDefaults = {
     "", 3, 1, 4, 12, "yellow-green", "square",
     {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1},
     100, 0, 1, 0, 0,
-    0, 1, 0, 100, {-1, -1, -1}, 0, 1};
+    0, 1, 0, 100, {-1, -1, -1}, 0, 1,
+    0, "127.0.0.1", ""};
 ScreenSettingsRecord ScreenSettings = ScreenDefaults;
 int32_t DebugLevel;
 // Every field starts at zero except the gap between dots.
@@ -127,6 +128,9 @@ const ConfigKey ScreenKeys[] = {
     {"TransparentColor=", ConfigColour, SCREEN_FIELD(TransparentColor), 0, "Transparent Color"},
     {"ClickThrough=", ConfigNumber, SCREEN_FIELD(ClickThrough), 0, NULL},
     {"TaskbarButton=", ConfigNumber, SCREEN_FIELD(TaskbarButton), 0, NULL},
+    {"WebPort=", ConfigNumber, SCREEN_FIELD(WebPort), 0, NULL},
+    {"WebAddress=", ConfigText, SCREEN_FIELD(WebAddress), 0, NULL},
+    {"WebAllowOrigin=", ConfigText, SCREEN_FIELD(WebAllowOrigin), 0, NULL},
 };
 const int ScreenKeyCount = sizeof ScreenKeys / sizeof ScreenKeys[0];
 

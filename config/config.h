@@ -44,6 +44,10 @@ struct ScreenSettingsRecord {
     int32_t TransparentColor[3]; // pixels of exactly this colour are see-through; negative: none
     int32_t ClickThrough;        // non-zero: clicks pass through to what lies below
     int32_t TaskbarButton;       // 0: no taskbar button and no Alt-Tab entry
+    // The live web view (web/server.h):
+    int32_t WebPort;          // TCP port the view listens on; 0: no view
+    char WebAddress[64];      // IPv4 address it listens on; other than 127.0.0.1: the network's
+    char WebAllowOrigin[256]; // sent as Access-Control-Allow-Origin; empty: none
 };
 
 struct LineLayout {

@@ -13,6 +13,7 @@
 #include "screen/refresh.h"
 #include "screen/window.h"
 #include "screen/window_class.h"
+#include "web/server.h"
 
 #include <cstdio>
 #include <cstring>
@@ -46,6 +47,7 @@ char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
     int created = create_screen();
     if (ok) *ok = static_cast<char>(created);
     RestartRecording();
+    StartWebView();
     RefreshScreen();
     LogStart("Outgoing", column, row, params, ok);
     return DISPLAYDLL_DriverName();
@@ -57,6 +59,7 @@ char *WINAPI DISPLAYDLL_Init(UINT x, UINT y, char *params, char *ok) {
 void WINAPI DISPLAYDLL_Done() {
     WriteLog("**** Done Called ****", "Closing");
     SavePendingPlace(true);
+    StopWebView();
     CloseScreen();
     ForgetPngBands();
     WriteLog("**** Done Called ****", "Closed");

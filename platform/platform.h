@@ -7,6 +7,8 @@
 #pragma once
 
 #ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 #include <olectl.h>
 #include <ocidl.h>

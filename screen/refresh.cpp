@@ -12,6 +12,7 @@
 #include "screen/window.h"
 #include "screen/window_dpi.h"
 #include "screen/window_settings.h"
+#include "web/server.h"
 
 #include <cstring>
 
@@ -80,7 +81,9 @@ static int RefreshWindow() {
     LoadWorkingLayouts(&x, &y, &width, &height, WorkingLayouts);
     DetectDesktopChanges();
 
-    if (WindowCreated == 1 && DisplayDirty() && !Repaint()) return 0;
+    bool repaint = WindowCreated == 1 && DisplayDirty();
+    if (repaint && !Repaint()) return 0;
+    PublishWebView(repaint);
 
     // A recording of what the window shows writes the kept image.
     if (ScreenSettings.Record != 0) RecordIfDue(DisplayWindow, CurrentImage());

@@ -646,3 +646,98 @@ HINSTANCE WINAPI ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCST
                                LPCSTR directory, INT show);
 // kernel32: the real local time until a test sets it (sim::set_local_time).
 void WINAPI GetLocalTime(LPSYSTEMTIME time);
+
+// kernel32 threads and locks, ws2_32 sockets (sim_socket.cpp): what the web
+// view calls. The simulation has no sockets and starts no thread: Winsock
+// does not start (WSAStartup returns WSASYSNOTREADY), CreateThread fails,
+// and every socket call fails with WSAENETDOWN. The locks are real.
+typedef DWORD(WINAPI *LPTHREAD_START_ROUTINE)(LPVOID parameter);
+struct CRITICAL_SECTION {
+    void *simLock; // the simulation's mutex
+};
+typedef CRITICAL_SECTION *LPCRITICAL_SECTION;
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0
+#define WAIT_TIMEOUT 258
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x4
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
+                           LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
+                           LPDWORD threadId);
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
+BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE *module);
+void WINAPI FreeLibraryAndExitThread(HMODULE module, DWORD exitCode);
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
+
+// timeval is the C library's own (the C++ library brings it in anyway);
+// fd_set is Winsock's, under a name of its own beside the C library's.
+#include <sys/select.h>
+#undef FD_SETSIZE
+#undef FD_ZERO
+#undef FD_SET
+#undef FD_ISSET
+#define fd_set SimFdSet
+#define FD_SETSIZE 64
+typedef UINT_PTR SOCKET;
+struct SimFdSet {
+    UINT fd_count;
+    SOCKET fd_array[FD_SETSIZE];
+};
+int WINAPI __WSAFDIsSet(SOCKET socket, fd_set *set);
+#define FD_ZERO(set) ((set)->fd_count = 0)
+#define FD_SET(s, set)                                                                             \
+    do {                                                                                           \
+        if ((set)->fd_count < FD_SETSIZE) (set)->fd_array[(set)->fd_count++] = (s);                \
+    } while (0)
+#define FD_ISSET(s, set) __WSAFDIsSet((s), (set))
+#define INVALID_SOCKET (~static_cast<SOCKET>(0))
+#define SOCKET_ERROR (-1)
+#define AF_INET 2
+#define SOCK_STREAM 1
+#define IPPROTO_TCP 6
+#define SOL_SOCKET 0xffff
+#define SO_EXCLUSIVEADDRUSE (~4)
+#define FIONBIO 0x8004667e
+#define SD_SEND 1
+#define WSASYSNOTREADY 10091
+#define WSAEWOULDBLOCK 10035
+#define WSAENETDOWN 10050
+#define WSAEADDRINUSE 10048
+#define MAKEWORD(low, high) static_cast<WORD>((static_cast<BYTE>(low)) | (static_cast<WORD>(static_cast<BYTE>(high)) << 8))
+struct WSADATA {
+    WORD wVersion;
+    WORD wHighVersion;
+    char szDescription[257];
+    char szSystemStatus[129];
+};
+struct in_addr {
+    uint32_t s_addr;
+};
+struct sockaddr {
+    unsigned short sa_family;
+    char sa_data[14];
+};
+struct sockaddr_in {
+    short sin_family;
+    unsigned short sin_port;
+    in_addr sin_addr;
+    char sin_zero[8];
+};
+int WINAPI WSAStartup(WORD version, WSADATA *data);
+int WINAPI WSACleanup();
+int WINAPI WSAGetLastError();
+SOCKET WINAPI socket(int family, int type, int protocol);
+int WINAPI bind(SOCKET s, const sockaddr *address, int length);
+int WINAPI listen(SOCKET s, int backlog);
+SOCKET WINAPI accept(SOCKET s, sockaddr *address, int *length);
+int WINAPI select(int count, fd_set *read, fd_set *write, fd_set *except, timeval *timeout);
+int WINAPI recv(SOCKET s, char *buffer, int length, int flags);
+int WINAPI send(SOCKET s, const char *buffer, int length, int flags);
+int WINAPI closesocket(SOCKET s);
+int WINAPI shutdown(SOCKET s, int how);
+int WINAPI ioctlsocket(SOCKET s, LONG command, ULONG *argument);
+int WINAPI setsockopt(SOCKET s, int level, int name, const char *value, int length);
+int WINAPI inet_pton(int family, const char *text, void *address);
+unsigned short WINAPI htons(unsigned short value);

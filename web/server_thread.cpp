@@ -1,0 +1,247 @@
+// The server thread: accepts connections, reads their request heads and
+// answers from what the host's thread handed over. It touches no window,
+// no drawing object and no driver state, only the shared record, and keeps
+// a reference to the DLL (taken for it at its start) that it gives back as
+// it leaves, so that an unload never pulls the code from under it.
+#include "web/request.h"
+#include "web/shared.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int kMaxConnections = 16;
+const ULONGLONG kHeadTimeout = 10000;   // ms for a whole head
+const ULONGLONG kKeepAliveEvery = 15000; // ms between comments on a quiet stream
+const LONG kSelectMicroseconds = 100000;
+
+struct Connection {
+    SOCKET socket; // INVALID_SOCKET: the slot is free
+    char head[kWebHeadLimit + 1];
+    size_t got;
+    ULONGLONG since;  // when the head began
+    bool waitPicture; // a picture request waits for the host's PNG
+    WebRequest request;
+    WebAnswer answer;
+    bool events;      // an event stream: sends frames until it closes
+    DWORD lastFrame;  // the last frame it was sent
+    ULONGLONG lastSend;
+    BYTE *out;        // the answer being sent (malloc'd)
+    size_t outLength, outSent;
+    bool closeAfter;
+};
+
+Connection Connections[kMaxConnections];
+
+void Lock() { EnterCriticalSection(&WebRecord.lock); }
+void Unlock() { LeaveCriticalSection(&WebRecord.lock); }
+
+void CloseConnection(Connection &c) {
+    closesocket(c.socket);
+    free(c.out);
+    memset(&c, 0, sizeof c);
+    c.socket = INVALID_SOCKET;
+    Lock();
+    --WebRecord.viewers;
+    Unlock();
+}
+
+// Queues a head and body for sending; false when there is no memory.
+bool Queue(Connection &c, const char *head, size_t headLength, const void *body,
+           size_t bodyLength) {
+    BYTE *out = static_cast<BYTE *>(malloc(headLength + bodyLength + 1));
+    if (!out) return false;
+    memcpy(out, head, headLength);
+    if (bodyLength) memcpy(out + headLength, body, bodyLength);
+    c.out = out;
+    c.outLength = headLength + bodyLength;
+    c.outSent = 0;
+    return true;
+}
+
+// Makes the answer to a read request, the picture only once the host's PNG
+// of the current frame is there. False while the picture is awaited.
+bool Answer(Connection &c, const WebView &view, const WebState &state) {
+    char head[1024];
+    char text[kStateJsonSize];
+    const void *body = NULL;
+    size_t bodyLength = 0;
+    BYTE *picture = NULL;
+    const WebAnswer &a = c.answer;
+    if (a.status == 200 && a.route == WebRoutePicture) {
+        Lock();
+        bool ready = WebRecord.pngFrame == WebRecord.state.frame && WebRecord.pngLength > 0;
+        if (ready) {
+            bodyLength = WebRecord.pngLength;
+            picture = static_cast<BYTE *>(malloc(bodyLength));
+            if (picture) memcpy(picture, WebRecord.png, bodyLength);
+        }
+        Unlock();
+        if (!ready) return false;
+        if (!picture) { // no memory: the connection goes
+            CloseConnection(c);
+            return true;
+        }
+        body = picture;
+    } else if (a.status == 200 && a.route == WebRouteState) {
+        bodyLength = BuildStateJson(state, text, sizeof text);
+        body = text;
+    } else if (AnswerBody(a)) {
+        body = AnswerBody(a);
+        bodyLength = strlen(AnswerBody(a));
+    }
+    size_t headLength = BuildAnswerHead(a, view, bodyLength, head, sizeof head);
+    bool queued = headLength && Queue(c, head, headLength, a.body ? body : NULL,
+                                      a.body ? bodyLength : 0);
+    free(picture);
+    c.closeAfter = !queued || a.close || (a.status == 200 && a.route == WebRouteEvents);
+    if (queued && a.status == 200 && a.route == WebRouteEvents && a.body) {
+        c.events = true;
+        c.closeAfter = false;
+        c.lastFrame = 0; // the current state goes out first
+    }
+    return true;
+}
+
+// Reads what arrived; answers a head once it is whole.
+void Receive(Connection &c, const WebView &view, const WebState &state) {
+    if (c.got >= kWebHeadLimit || c.events) {
+        char discard[512]; // nothing more is read from an event stream
+        if (recv(c.socket, discard, sizeof discard, 0) <= 0) CloseConnection(c);
+        return;
+    }
+    int n = recv(c.socket, c.head + c.got, static_cast<int>(kWebHeadLimit - c.got), 0);
+    if (n <= 0) {
+        CloseConnection(c);
+        return;
+    }
+    c.got += static_cast<size_t>(n);
+    RequestState read = ParseRequestHead(c.head, c.got, &c.request);
+    if (read == RequestNeedMore) return;
+    c.answer = read == RequestComplete ? DecideAnswer(c.request, view) : AnswerUnreadable(read);
+    c.waitPicture = !Answer(c, view, state);
+}
+
+// After a whole answer went out: the next head, or the end.
+void Sent(Connection &c) {
+    free(c.out);
+    c.out = NULL;
+    c.outLength = c.outSent = 0;
+    if (c.closeAfter) {
+        CloseConnection(c);
+        return;
+    }
+    if (c.events) return;
+    size_t used = c.request.headLength <= c.got ? c.request.headLength : c.got;
+    memmove(c.head, c.head + used, c.got - used);
+    c.got -= used;
+    c.since = GetTickCount64();
+}
+
+void SendSome(Connection &c) {
+    int chunk = static_cast<int>(c.outLength - c.outSent > 65536 ? 65536 : c.outLength - c.outSent);
+    int n = send(c.socket, reinterpret_cast<const char *>(c.out + c.outSent), chunk, 0);
+    if (n < 0) {
+        if (WSAGetLastError() != WSAEWOULDBLOCK) CloseConnection(c);
+        return;
+    }
+    c.outSent += static_cast<size_t>(n);
+    if (c.outSent == c.outLength) Sent(c);
+}
+
+// An event stream with nothing queued: the new frame, or a keep-alive.
+void FeedEvents(Connection &c, const WebState &state, ULONGLONG now) {
+    if (c.lastFrame != state.frame) {
+        char text[kStateJsonSize + 64];
+        size_t length = BuildFrameEvent(state, text, sizeof text);
+        if (length && Queue(c, text, length, NULL, 0)) c.lastFrame = state.frame;
+        c.lastSend = now;
+    } else if (now - c.lastSend >= kKeepAliveEvery) {
+        const char *comment = KeepAliveEvent();
+        Queue(c, comment, strlen(comment), NULL, 0);
+        c.lastSend = now;
+    }
+}
+
+void AcceptOne(SOCKET listening, ULONGLONG now) {
+    SOCKET s = accept(listening, NULL, NULL);
+    if (s == INVALID_SOCKET) return;
+    ULONG nonBlocking = 1;
+    for (int i = 0; i < kMaxConnections; ++i) {
+        Connection &c = Connections[i];
+        if (c.socket != INVALID_SOCKET) continue;
+        if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) break;
+        c.socket = s;
+        c.since = now;
+        Lock();
+        ++WebRecord.viewers;
+        Unlock();
+        return;
+    }
+    closesocket(s); // full: the client may try again
+}
+
+// One turn: waits up to a tenth of a second for sockets, then serves them.
+// False once the host asked the thread to stop.
+bool Serve(SOCKET listening) {
+    WebView view;
+    WebState state;
+    Lock();
+    bool stop = WebRecord.stop;
+    view = WebRecord.view;
+    state = WebRecord.state;
+    Unlock();
+    if (stop) return false;
+    view.frame = state.frame;
+
+    fd_set readable, writable;
+    FD_ZERO(&readable);
+    FD_ZERO(&writable);
+    FD_SET(listening, &readable);
+    for (Connection &c : Connections) {
+        if (c.socket == INVALID_SOCKET) continue;
+        if (c.out) FD_SET(c.socket, &writable);
+        else if (!c.waitPicture) FD_SET(c.socket, &readable);
+    }
+    timeval wait = {0, kSelectMicroseconds};
+    int ready = select(0, &readable, &writable, NULL, &wait);
+    if (ready < 0) {
+        Sleep(10); // the listening socket may be gone: the stop flag says
+        return true;
+    }
+    ULONGLONG now = GetTickCount64();
+    if (ready > 0 && FD_ISSET(listening, &readable)) AcceptOne(listening, now);
+    for (Connection &c : Connections) {
+        if (c.socket == INVALID_SOCKET) continue;
+        if (ready > 0 && c.out && FD_ISSET(c.socket, &writable)) SendSome(c);
+        else if (ready > 0 && !c.out && FD_ISSET(c.socket, &readable)) Receive(c, view, state);
+        if (c.socket == INVALID_SOCKET || c.out) continue;
+        // `since` may be later than `now`: an answer sent in this turn.
+        bool late = now > c.since && now - c.since > kHeadTimeout;
+        if (c.waitPicture && late) CloseConnection(c); // no refresh came to make the picture
+        else if (c.waitPicture) c.waitPicture = !Answer(c, view, state);
+        else if (c.events) FeedEvents(c, state, now);
+        else if (late) CloseConnection(c);
+    }
+    return true;
+}
+
+} // namespace
+
+DWORD WINAPI WebServerThread(LPVOID parameter) {
+    Lock();
+    HMODULE self = WebRecord.module;
+    Unlock();
+    SOCKET listening = reinterpret_cast<SOCKET>(parameter);
+    for (Connection &c : Connections) {
+        memset(&c, 0, sizeof c);
+        c.socket = INVALID_SOCKET;
+    }
+    while (Serve(listening)) {
+    }
+    for (Connection &c : Connections)
+        if (c.socket != INVALID_SOCKET) CloseConnection(c);
+    if (self) FreeLibraryAndExitThread(self, 0);
+    return 0;
+}

@@ -1,0 +1,24 @@
+// What the host's thread hands the server thread, under one lock.
+#pragma once
+
+#include "platform/platform.h"
+#include "web/answer.h"
+#include "web/texts.h"
+
+struct WebShared {
+    CRITICAL_SECTION lock;
+    bool stop;       // set by StopWebView: the thread ends
+    int viewers;     // connections open: the picture is made only while some are
+    WebState state;  // state.frame counts the repaints
+    WebView view;    // address, port, origin
+    BYTE *png;       // the picture of pngFrame (malloc'd), pngLength bytes
+    size_t pngLength;
+    size_t pngCapacity;
+    DWORD pngFrame;  // 0: none made yet
+    HMODULE module;  // the thread's reference to the DLL, freed as it ends
+};
+
+extern WebShared WebRecord;
+
+// The server thread's loop, on the listening socket.
+DWORD WINAPI WebServerThread(LPVOID listening);
