@@ -95,15 +95,17 @@ void ScaleWorkingLayouts(int32_t *width, int32_t *height, LineLayout rows[4], bo
     RECT plain, own;
     FrameFor(kDisplayWindowStyle, module || WindowDpi == 0 ? 0 : 96, &plain);
     WindowFrame(style, &own);
-    int32_t clientWidth = *width - (plain.right - plain.left);
-    int32_t clientHeight = *height - (plain.bottom - plain.top);
+    // In 64 bits: a size of any configured number less its frame.
+    const int64_t clientWidth = static_cast<int64_t>(*width) - (plain.right - plain.left);
+    const int64_t clientHeight = static_cast<int64_t>(*height) - (plain.bottom - plain.top);
     if (clientWidth <= 0 || clientHeight <= 0) return; // no client area to speak of
-    if (!module) {
-        clientWidth = ScaleLength(clientWidth);
-        clientHeight = ScaleLength(clientHeight);
-    }
-    *width = clientWidth + (own.right - own.left);
-    *height = clientHeight + (own.bottom - own.top);
+    const int64_t scaledWidth = module ? clientWidth : ScaleLength(static_cast<int32_t>(clientWidth));
+    const int64_t scaledHeight =
+        module ? clientHeight : ScaleLength(static_cast<int32_t>(clientHeight));
+    const int64_t outerWidth = scaledWidth + (own.right - own.left);
+    const int64_t outerHeight = scaledHeight + (own.bottom - own.top);
+    *width = outerWidth > INT32_MAX ? INT32_MAX : static_cast<int32_t>(outerWidth);
+    *height = outerHeight > INT32_MAX ? INT32_MAX : static_cast<int32_t>(outerHeight);
 }
 
 int32_t PictureDotsPerInch(HDC target, int index) {
