@@ -36,6 +36,7 @@ static const Status kStatuses[] = {
     {404, "Not Found", "404 Not Found\n"},
     {405, "Method Not Allowed", "405 Method Not Allowed: GET and HEAD only\n"},
     {431, "Request Header Fields Too Large", "431 Request Header Fields Too Large\n"},
+    {503, "Service Unavailable", "503 Service Unavailable: every connection is taken\n"},
 };
 static const int kStatusCount = sizeof kStatuses / sizeof kStatuses[0];
 
@@ -169,6 +170,8 @@ WebAnswer DecideAnswer(const WebRequest &request, const WebView &view) {
 WebAnswer AnswerUnreadable(RequestState state) {
     return Error(state == RequestTooLarge ? 431 : 400, true);
 }
+
+WebAnswer AnswerBusy() { return Error(503, true); }
 
 const char *AnswerBody(const WebAnswer &answer) {
     if (answer.status >= 400) return StatusOf(answer.status).body;

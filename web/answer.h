@@ -25,7 +25,7 @@ enum WebRoute {
 };
 
 struct WebAnswer {
-    int status;     // 200, 304, 400, 403, 404, 405 or 431
+    int status;     // 200, 304, 400, 403, 404, 405, 431 or 503
     WebRoute route; // what a 200 serves
     bool body;      // false: the head alone (HEAD, 304)
     bool close;     // the connection closes after the answer (errors)
@@ -37,6 +37,9 @@ struct WebAnswer {
 WebAnswer DecideAnswer(const WebRequest &request, const WebView &view);
 // The answer to a head that could not be read: 431 too large, 400 malformed.
 WebAnswer AnswerUnreadable(RequestState state);
+// The answer to a newcomer when every connection is a viewer or a request
+// in progress: 503, and the connection closes.
+WebAnswer AnswerBusy();
 
 // The body of an error or of the page (a static text); NULL for the
 // routes whose body the caller makes.

@@ -21,6 +21,16 @@ static bool WinsockStarted;
 static SOCKET Listening = INVALID_SOCKET;
 static HANDLE ServerThread;
 
+// The settings the view was last started with, whether it started or not:
+// a live save that changes them restarts it.
+struct StartedWith {
+    bool tried;
+    int port;
+    char address[sizeof ScreenSettings.WebAddress];
+    char origin[sizeof ScreenSettings.WebAllowOrigin];
+};
+static StartedWith Started;
+
 static void LogWebFailure(const char *step, int error) {
     char detail[160];
     snprintf(detail, sizeof detail, "%s on %.63s:%d failed (error %d): no web view",
@@ -70,8 +80,12 @@ static bool OpenListening(int port) {
     return false;
 }
 
-void StartWebView() {
+static void StartServer() {
     int port = ScreenSettings.WebPort;
+    Started.tried = true;
+    Started.port = port;
+    snprintf(Started.address, sizeof Started.address, "%s", ScreenSettings.WebAddress);
+    snprintf(Started.origin, sizeof Started.origin, "%s", ScreenSettings.WebAllowOrigin);
     if (port == 0) return;
     if (ServerThread) return; // an earlier start's thread still runs
     if (port < 0 || port > 65535) {
@@ -93,6 +107,7 @@ void StartWebView() {
     snprintf(WebRecord.view.origin, sizeof WebRecord.view.origin, "%s",
              ScreenSettings.WebAllowOrigin);
     WebRecord.module = NULL;
+    memset(&WebRecord.errors, 0, sizeof WebRecord.errors);
     LeaveCriticalSection(&WebRecord.lock);
     // The thread's own reference to the DLL: taken here, so no unload can
     // come between the thread's start and its taking it.
@@ -122,7 +137,7 @@ void StartWebView() {
         WriteLog("Web view", "listening beyond this computer: the network can see the display");
 }
 
-void StopWebView() {
+static void StopServer() {
     if (!ServerThread) return;
     EnterCriticalSection(&WebRecord.lock);
     WebRecord.stop = true;
@@ -145,6 +160,25 @@ void StopWebView() {
     WebRecord.pngLength = WebRecord.pngCapacity = 0;
     DeleteCriticalSection(&WebRecord.lock);
     LockMade = false;
+}
+
+void StartWebView() { StartServer(); }
+
+void StopWebView() {
+    StopServer();
+    Started.tried = false;
+}
+
+// After a live save: a view started with other settings starts again with
+// these (or ends, at WebPort=0).
+static void FollowWebSettings() {
+    const ScreenSettingsRecord &s = ScreenSettings;
+    if (!Started.tried || (Started.port == s.WebPort && strcmp(Started.address, s.WebAddress) == 0 &&
+                           strcmp(Started.origin, s.WebAllowOrigin) == 0))
+        return;
+    WriteLog("Web view", "the settings changed: the view starts again");
+    StopServer();
+    StartServer();
 }
 
 // The kept image as a PNG into the record's buffer, grown as needed. Called
@@ -174,6 +208,7 @@ static void EncodePicture(ComposedImage *image) {
 }
 
 void PublishWebView(bool repainted) {
+    FollowWebSettings();
     if (!ServerThread) return;
     ComposedImage *image = CurrentImage();
     EnterCriticalSection(&WebRecord.lock);
@@ -189,5 +224,8 @@ void PublishWebView(bool repainted) {
         state.height = image ? image->info.bmiHeader.biHeight : 0;
     }
     if (WebRecord.viewers > 0 && image && WebRecord.pngFrame != state.frame) EncodePicture(image);
+    ServeErrors errors = WebRecord.errors; // logged outside the lock
+    WebRecord.errors.begun = 0;
     LeaveCriticalSection(&WebRecord.lock);
+    if (errors.begun) LogServeErrors(errors);
 }

@@ -13,5 +13,6 @@ void StartWebView();
 void StopWebView();
 
 // After a refresh: the frame, rows, cursor and size, and the picture while
-// someone watches, for the server thread.
+// someone watches, for the server thread; the errors it met, logged; and
+// after a live save that changed the view's settings, the view restarted.
 void PublishWebView(bool repainted);

@@ -14,6 +14,7 @@ namespace {
 const int kMaxConnections = 16;
 const ULONGLONG kHeadTimeout = 10000;   // ms for a whole head
 const ULONGLONG kKeepAliveEvery = 15000; // ms between comments on a quiet stream
+const ULONGLONG kStalled = 5000;        // ms an answer may wait for a reader that reads nothing
 const LONG kSelectMicroseconds = 100000;
 
 struct Connection {
@@ -27,8 +28,9 @@ struct Connection {
     bool events;      // an event stream: sends frames until it closes
     DWORD lastFrame;  // the last frame it was sent
     ULONGLONG lastSend;
-    BYTE *out;        // the answer being sent (malloc'd)
+    BYTE *out;        // the answer being sent (malloc'd); an event stream's one pending frame
     size_t outLength, outSent;
+    ULONGLONG moved;  // when the answer was queued or last went out in part
     bool closeAfter;
 };
 
@@ -36,6 +38,17 @@ Connection Connections[kMaxConnections];
 
 void Lock() { EnterCriticalSection(&WebRecord.lock); }
 void Unlock() { LeaveCriticalSection(&WebRecord.lock); }
+
+void Failed(ServeErrorKind kind, int error) {
+    Lock();
+    NoteServeError(WebRecord.errors, kind, error, GetTickCount64());
+    Unlock();
+}
+
+// A peer that went away is no error of the view's.
+bool PeerGone(int error) {
+    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN;
+}
 
 void CloseConnection(Connection &c) {
     closesocket(c.socket);
@@ -51,12 +64,16 @@ void CloseConnection(Connection &c) {
 bool Queue(Connection &c, const char *head, size_t headLength, const void *body,
            size_t bodyLength) {
     BYTE *out = static_cast<BYTE *>(malloc(headLength + bodyLength + 1));
-    if (!out) return false;
+    if (!out) {
+        Failed(ServeMemory, ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     memcpy(out, head, headLength);
     if (bodyLength) memcpy(out + headLength, body, bodyLength);
     c.out = out;
     c.outLength = headLength + bodyLength;
     c.outSent = 0;
+    c.moved = GetTickCount64();
     return true;
 }
 
@@ -80,6 +97,7 @@ bool Answer(Connection &c, const WebView &view, const WebState &state) {
         Unlock();
         if (!ready) return false;
         if (!picture) { // no memory: the connection goes
+            Failed(ServeMemory, ERROR_NOT_ENOUGH_MEMORY);
             CloseConnection(c);
             return true;
         }
@@ -104,27 +122,38 @@ bool Answer(Connection &c, const WebView &view, const WebState &state) {
     return true;
 }
 
-// Reads what arrived; answers a head once it is whole.
-void Receive(Connection &c, const WebView &view, const WebState &state) {
-    if (c.got >= kWebHeadLimit || c.events) {
-        char discard[512]; // nothing more is read from an event stream
-        if (recv(c.socket, discard, sizeof discard, 0) <= 0) CloseConnection(c);
-        return;
-    }
-    int n = recv(c.socket, c.head + c.got, static_cast<int>(kWebHeadLimit - c.got), 0);
-    if (n <= 0) {
-        CloseConnection(c);
-        return;
-    }
-    c.got += static_cast<size_t>(n);
+// Answers the head at the start of what arrived once it is whole.
+void TakeHead(Connection &c, const WebView &view, const WebState &state) {
     RequestState read = ParseRequestHead(c.head, c.got, &c.request);
     if (read == RequestNeedMore) return;
     c.answer = read == RequestComplete ? DecideAnswer(c.request, view) : AnswerUnreadable(read);
     c.waitPicture = !Answer(c, view, state);
 }
 
-// After a whole answer went out: the next head, or the end.
-void Sent(Connection &c) {
+// Reads what arrived. A closed or failed connection goes; a read that
+// would wait is tried again at the next turn.
+void Receive(Connection &c, const WebView &view, const WebState &state) {
+    char discard[512]; // nothing more is read from an event stream
+    bool discarding = c.got >= kWebHeadLimit || c.events;
+    int n = discarding ? recv(c.socket, discard, sizeof discard, 0)
+                       : recv(c.socket, c.head + c.got, static_cast<int>(kWebHeadLimit - c.got), 0);
+    if (n < 0) {
+        int error = WSAGetLastError();
+        if (error == WSAEWOULDBLOCK) return;
+        if (!PeerGone(error)) Failed(ServeReceive, error);
+    }
+    if (n <= 0) {
+        CloseConnection(c);
+        return;
+    }
+    if (discarding) return;
+    c.got += static_cast<size_t>(n);
+    TakeHead(c, view, state);
+}
+
+// After a whole answer went out: the next head (one already here is
+// answered at once), or the end.
+void Sent(Connection &c, const WebView &view, const WebState &state) {
     free(c.out);
     c.out = NULL;
     c.outLength = c.outSent = 0;
@@ -137,17 +166,22 @@ void Sent(Connection &c) {
     memmove(c.head, c.head + used, c.got - used);
     c.got -= used;
     c.since = GetTickCount64();
+    if (c.got) TakeHead(c, view, state);
 }
 
-void SendSome(Connection &c) {
+void SendSome(Connection &c, const WebView &view, const WebState &state, ULONGLONG now) {
     int chunk = static_cast<int>(c.outLength - c.outSent > 65536 ? 65536 : c.outLength - c.outSent);
     int n = send(c.socket, reinterpret_cast<const char *>(c.out + c.outSent), chunk, 0);
     if (n < 0) {
-        if (WSAGetLastError() != WSAEWOULDBLOCK) CloseConnection(c);
+        int error = WSAGetLastError();
+        if (error == WSAEWOULDBLOCK) return;
+        if (!PeerGone(error)) Failed(ServeSend, error);
+        CloseConnection(c);
         return;
     }
     c.outSent += static_cast<size_t>(n);
-    if (c.outSent == c.outLength) Sent(c);
+    c.moved = now;
+    if (c.outSent == c.outLength) Sent(c, view, state);
 }
 
 // An event stream with nothing queued: the new frame, or a keep-alive.
@@ -164,22 +198,60 @@ void FeedEvents(Connection &c, const WebState &state, ULONGLONG now) {
     }
 }
 
-void AcceptOne(SOCKET listening, ULONGLONG now) {
-    SOCKET s = accept(listening, NULL, NULL);
-    if (s == INVALID_SOCKET) return;
-    ULONG nonBlocking = 1;
-    for (int i = 0; i < kMaxConnections; ++i) {
-        Connection &c = Connections[i];
-        if (c.socket != INVALID_SOCKET) continue;
-        if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) break;
-        c.socket = s;
-        c.since = now;
-        Lock();
-        ++WebRecord.viewers;
-        Unlock();
-        return;
+// A slot for a newcomer: a free one, or else the one that has waited
+// longest for a whole request head, which gives way. NULL when every
+// connection is a viewer or a request in progress.
+Connection *SlotForNewcomer() {
+    Connection *longest = NULL;
+    for (Connection &c : Connections) {
+        if (c.socket == INVALID_SOCKET) return &c;
+        bool awaitingHead = !c.events && !c.out && !c.waitPicture;
+        if (awaitingHead && (!longest || c.since < longest->since)) longest = &c;
     }
-    closesocket(s); // full: the client may try again
+    if (longest) CloseConnection(*longest);
+    return longest;
+}
+
+// 503 to a newcomer there is no room for, as far as one send takes it.
+void TurnAway(SOCKET s) {
+    WebView none;
+    memset(&none, 0, sizeof none);
+    WebAnswer busy = AnswerBusy();
+    char answer[512];
+    size_t length = BuildAnswerHead(busy, none, 0, answer, sizeof answer);
+    const char *body = AnswerBody(busy);
+    if (length && length + strlen(body) < sizeof answer) {
+        memcpy(answer + length, body, strlen(body));
+        send(s, answer, static_cast<int>(length + strlen(body)), 0);
+    }
+    closesocket(s);
+}
+
+// Takes every connection waiting; false once none is.
+bool AcceptOne(SOCKET listening, ULONGLONG now) {
+    SOCKET s = accept(listening, NULL, NULL);
+    if (s == INVALID_SOCKET) {
+        int error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK && !PeerGone(error)) Failed(ServeAccept, error);
+        return false;
+    }
+    ULONG nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        Failed(ServeAccept, WSAGetLastError());
+        closesocket(s);
+        return true;
+    }
+    Connection *c = SlotForNewcomer();
+    if (!c) {
+        TurnAway(s);
+        return true;
+    }
+    c->socket = s;
+    c->since = now;
+    Lock();
+    ++WebRecord.viewers;
+    Unlock();
+    return true;
 }
 
 // One turn: waits up to a tenth of a second for sockets, then serves them.
@@ -207,14 +279,26 @@ bool Serve(SOCKET listening) {
     timeval wait = {0, kSelectMicroseconds};
     int ready = select(0, &readable, &writable, NULL, &wait);
     if (ready < 0) {
-        Sleep(10); // the listening socket may be gone: the stop flag says
+        int error = WSAGetLastError();
+        Lock();
+        stop = WebRecord.stop; // the listening socket may be gone at a stop
+        Unlock();
+        if (!stop) Failed(ServeSelect, error);
+        Sleep(10);
         return true;
     }
     ULONGLONG now = GetTickCount64();
-    if (ready > 0 && FD_ISSET(listening, &readable)) AcceptOne(listening, now);
+    if (ready > 0 && FD_ISSET(listening, &readable))
+        for (int i = 0; i < 4 * kMaxConnections && AcceptOne(listening, now); ++i) {
+        }
     for (Connection &c : Connections) {
         if (c.socket == INVALID_SOCKET) continue;
-        if (ready > 0 && c.out && FD_ISSET(c.socket, &writable)) SendSome(c);
+        // A reader that takes nothing is dropped, not buffered for.
+        if (c.out && now > c.moved && now - c.moved > kStalled) {
+            CloseConnection(c);
+            continue;
+        }
+        if (ready > 0 && c.out && FD_ISSET(c.socket, &writable)) SendSome(c, view, state, now);
         else if (ready > 0 && !c.out && FD_ISSET(c.socket, &readable)) Receive(c, view, state);
         if (c.socket == INVALID_SOCKET || c.out) continue;
         // `since` may be later than `now`: an answer sent in this turn.

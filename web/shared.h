@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "web/answer.h"
+#include "web/serve_errors.h"
 #include "web/texts.h"
 
 struct WebShared {
@@ -16,6 +17,7 @@ struct WebShared {
     size_t pngCapacity;
     DWORD pngFrame;  // 0: none made yet
     HMODULE module;  // the thread's reference to the DLL, freed as it ends
+    ServeErrors errors; // noted by the thread, logged by the host's thread
 };
 
 extern WebShared WebRecord;

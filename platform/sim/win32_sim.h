@@ -705,6 +705,9 @@ int WINAPI __WSAFDIsSet(SOCKET socket, fd_set *set);
 #define WSAEWOULDBLOCK 10035
 #define WSAENETDOWN 10050
 #define WSAEADDRINUSE 10048
+#define WSAECONNABORTED 10053
+#define WSAECONNRESET 10054
+#define WSAESHUTDOWN 10058
 #define MAKEWORD(low, high) static_cast<WORD>((static_cast<BYTE>(low)) | (static_cast<WORD>(static_cast<BYTE>(high)) << 8))
 struct WSADATA {
     WORD wVersion;

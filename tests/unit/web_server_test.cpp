@@ -4,7 +4,9 @@
 #include "config/config.h"
 #include "driver/tavlora.h"
 #include "screen/window.h"
+#include "screen/window_proc.h"
 #include "test_support.h"
+#include "web/serve_errors.h"
 
 namespace {
 
@@ -67,6 +69,56 @@ TEST_F(WebStart, TheSettingsAreRead) {
     EXPECT_EQ(ScreenSettings.WebPort, 8080);
     EXPECT_STREQ(ScreenSettings.WebAddress, "192.168.1.5");
     EXPECT_STREQ(ScreenSettings.WebAllowOrigin, "https://a.example");
+    DISPLAYDLL_Done();
+}
+
+// A live save that changes a web setting starts the view again (here it
+// cannot start: the simulation has no sockets); another key's change
+// leaves it alone, and WebPort=0 ends it.
+TEST_F(WebStart, ALiveSaveThatChangesTheViewsSettingsStartsItAgain) {
+    const std::string base = "Debug=1\nEndHostOnClose=0\nWidth=200\nHeight=100\n";
+    Start("");
+    const struct {
+        const char *more;
+        int starts; // WSAStartup calls so far
+    } saves[] = {
+        {"WebPort=8080\n", 1},
+        {"WebPort=8080\nX=40\n", 1},
+        {"WebPort=8080\nX=40\nWebAddress=0.0.0.0\n", 2},
+        {"WebPort=8080\nX=40\nWebAddress=0.0.0.0\nWebAllowOrigin=https://a.example\n", 3},
+        {"WebPort=0\n", 3},
+    };
+    for (const auto &save : saves) {
+        SCOPED_TRACE(save.more);
+        WriteConfig(base + save.more);
+        sim::pick_menu_command(6); // "Read the settings again"
+        ScreenWndProc(DisplayWindow, WM_CONTEXTMENU, 0, -1);
+        WriteAt(1, 1, "Saved");
+        WriteAt(1, 1, "Again");
+        EXPECT_EQ(sim::calls("WSAStartup"), save.starts);
+        EXPECT_EQ(LoggedStarting("Error web view WSAStartup"), save.starts);
+    }
+    EXPECT_EQ(LoggedStarting("Web view the settings changed"), 4);
+    DISPLAYDLL_Done();
+}
+
+// A kind of error is logged when it begins, not again while it goes on,
+// and again once it has been quiet for a while and comes back.
+TEST_F(WebStart, AServingErrorIsLoggedOncePerKindWhileItLasts) {
+    Start("");
+    ServeErrors errors = {};
+    NoteServeError(errors, ServeSend, 10055, 1000);
+    NoteServeError(errors, ServeSend, 10055, 2000);
+    NoteServeError(errors, ServeAccept, 10024, 2000);
+    LogServeErrors(errors);
+    NoteServeError(errors, ServeSend, 10055, 2000 + kServeErrorQuiet); // still lasting
+    LogServeErrors(errors);
+    EXPECT_EQ(LoggedStarting("Error web view sending an answer failed (error 10055)"), 1);
+    EXPECT_EQ(LoggedStarting("Error web view accepting a connection failed (error 10024)"), 1);
+    NoteServeError(errors, ServeSend, 10054, 3001 + 2 * kServeErrorQuiet); // after a quiet spell
+    LogServeErrors(errors);
+    EXPECT_EQ(LoggedStarting("Error web view sending an answer failed (error 10054)"), 1);
+    EXPECT_EQ(LoggedStarting("Error web view"), 3);
     DISPLAYDLL_Done();
 }
 

@@ -246,3 +246,130 @@ TEST_F(Web, AfterDoneTheDriverUnloadsAndServesAgainOnTheSamePort) {
 }
 
 } // namespace
+
+namespace {
+
+std::string Request(const std::string &path) {
+    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(kPort) + "\r\n\r\n";
+}
+
+// Sixteen viewers fill the view: a newcomer is turned away with 503 and
+// the viewers keep their streams; idle connections give way instead, so a
+// flood of them never locks a real client out.
+TEST_F(Web, ViewersFillTheViewButIdleConnectionsGiveWay) {
+    ASSERT_NE(Start(), nullptr);
+    SOCKET viewers[16];
+    for (SOCKET &viewer : viewers) {
+        viewer = Connect();
+        std::string request = Request("/events");
+        send(viewer, request.data(), static_cast<int>(request.size()), 0);
+        std::string stream;
+        Read(viewer, &stream, "event: frame");
+        ASSERT_TRUE(Has(stream, "event: frame"));
+    }
+    std::string turnedAway = Get("/state.json");
+    EXPECT_EQ(turnedAway.compare(0, 12, "HTTP/1.1 503"), 0) << turnedAway;
+    closesocket(viewers[0]);
+    std::string answer;
+    for (int tries = 0; tries < 20 && answer.compare(0, 12, "HTTP/1.1 200") != 0; ++tries)
+        answer = Get("/state.json"); // once the view has seen the viewer go
+    EXPECT_EQ(answer.compare(0, 12, "HTTP/1.1 200"), 0) << answer;
+    for (int i = 1; i < 16; ++i) closesocket(viewers[i]);
+
+    SOCKET idle[100];
+    for (SOCKET &s : idle) {
+        s = Connect();
+        send(s, "GET / HTTP/1.1\r\n", 16, 0); // and never the rest
+    }
+    Write("Served");
+    answer = Get("/state.json");
+    EXPECT_EQ(answer.compare(0, 12, "HTTP/1.1 200"), 0) << answer;
+    EXPECT_TRUE(Has(answer, "Served"));
+    for (SOCKET s : idle) closesocket(s);
+}
+
+// A client that asks for picture after picture and reads none: its answers
+// wait in the socket's buffers, never in the driver's, and once nothing
+// has gone out for a while it is dropped. The host writes on meanwhile.
+TEST_F(Web, AReaderThatReadsNothingIsDroppedAndTheHostWritesOn) {
+    HWND window = Start("Width=640\nHeight=320\nLine1FontHeight=60\n");
+    ASSERT_NE(window, nullptr);
+    SOCKET stuck = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    int small = 2048;
+    setsockopt(stuck, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&small), sizeof small);
+    sockaddr_in to = {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(kPort);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(stuck, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+    ULONG nonBlocking = 1;
+    ioctlsocket(stuck, FIONBIO, &nonBlocking);
+    std::string pipeline;
+    for (int i = 0; i < 600; ++i) pipeline += Request("/display.png");
+    size_t sent = 0;
+    DWORD start = GetTickCount();
+    for (int i = 0; GetTickCount() - start < 9000; ++i) {
+        if (sent < pipeline.size()) {
+            int n = send(stuck, pipeline.data() + sent, static_cast<int>(pipeline.size() - sent), 0);
+            if (n > 0) sent += static_cast<size_t>(n);
+        }
+        position_(1, 1);
+        Write(i % 2 ? "Odd frame" : "Even frame");
+        Sleep(20);
+    }
+    // Dropped: what is left to read ends, far short of 600 pictures.
+    ioctlsocket(stuck, FIONBIO, &(nonBlocking = 0));
+    int timeout = 3000;
+    setsockopt(stuck, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char *>(&timeout), sizeof timeout);
+    std::string got;
+    char buffer[65536];
+    int n;
+    while ((n = recv(stuck, buffer, sizeof buffer, 0)) > 0) got.append(buffer, static_cast<size_t>(n));
+    EXPECT_TRUE(n == 0 || WSAGetLastError() == WSAECONNRESET) << "error " << WSAGetLastError();
+    size_t answers = 0;
+    for (size_t at = got.find("HTTP/1.1 200"); at != std::string::npos; at = got.find("HTTP/1.1 200", at + 1))
+        ++answers;
+    EXPECT_GT(answers, 0u);
+    EXPECT_LT(answers, 600u);
+    closesocket(stuck);
+    EXPECT_TRUE(IsWindowVisible(window));
+    std::string answer = Get("/state.json");
+    EXPECT_EQ(answer.compare(0, 12, "HTTP/1.1 200"), 0) << answer;
+    for (const std::string &line : LogLines()) EXPECT_FALSE(Has(line, "Error web view")) << line;
+}
+
+// A live save that changes the port moves the view: the old port is free,
+// the new one serves.
+TEST_F(Web, ALiveSaveThatChangesThePortMovesTheView) {
+    ASSERT_NE(Start("WatchConfig=1\n"), nullptr);
+    Write("Moving");
+    EXPECT_EQ(Get("/state.json").compare(0, 12, "HTTP/1.1 200"), 0);
+    WriteConfig("Debug=1\nEndHostOnClose=0\nWidth=200\nHeight=100\nWatchConfig=1\nWebPort=" +
+                std::to_string(kPort + 1) + "\n");
+    Sleep(1100);
+    Write("a");
+    Sleep(600);
+    Write("b");
+    SOCKET old = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in to = {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(kPort);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_NE(connect(old, reinterpret_cast<sockaddr *>(&to), sizeof to), 0) << "the old port is free";
+    closesocket(old);
+    SOCKET moved = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    to.sin_port = htons(kPort + 1);
+    ASSERT_EQ(connect(moved, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+    std::string request = "GET /state.json HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(kPort + 1) +
+                          "\r\n\r\n";
+    send(moved, request.data(), static_cast<int>(request.size()), 0);
+    std::string answer;
+    Read(moved, &answer);
+    closesocket(moved);
+    EXPECT_EQ(answer.compare(0, 12, "HTTP/1.1 200"), 0) << answer;
+    int serving = 0;
+    for (const std::string &line : LogLines()) serving += Has(line, "Web view serving");
+    EXPECT_EQ(serving, 2);
+}
+
+} // namespace
