@@ -3,11 +3,10 @@
 // IDAT chunks hold one zlib stream: its header, the compressed bands of
 // rows (record/png_bands.cpp), an empty final block and the Adler-32.
 #include "png_bands.h"
+#include "png_chunk.h"
 #include "recording.h"
 
 #include "log/log.h"
-
-#include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
@@ -28,18 +27,9 @@ struct PngWriter {
     DWORD filled; // data bytes in Chunk
 };
 
-static void PutBigEndian(BYTE *to, DWORD value) {
-    to[0] = static_cast<BYTE>(value >> 24);
-    to[1] = static_cast<BYTE>(value >> 16);
-    to[2] = static_cast<BYTE>(value >> 8);
-    to[3] = static_cast<BYTE>(value);
-}
-
 // Writes the chunk whose `size` data bytes already lie at chunk + 8.
 static bool PutChunk(HANDLE file, BYTE *chunk, const char *type, DWORD size) {
-    PutBigEndian(chunk, size);
-    memcpy(chunk + 4, type, 4);
-    PutBigEndian(chunk + 8 + size, static_cast<DWORD>(crc32(0L, chunk + 4, size + 4)));
+    CloseChunk(chunk, type, size);
     return WriteWhole(file, chunk, 8 + size + 4);
 }
 
@@ -83,9 +73,7 @@ static bool PutPng(PngWriter &w, const RecordImage &image) {
     ihdr[16] = 8; // bits a sample
     ihdr[17] = 2; // colour type: RGB
     // compression, filter method and interlace: 0, 0, none
-    PutBigEndian(ihdr, 13);
-    memcpy(ihdr + 4, "IHDR", 4);
-    PutBigEndian(ihdr + 8 + 13, static_cast<DWORD>(crc32(0L, ihdr + 4, 13 + 4)));
+    CloseChunk(ihdr, "IHDR", 13);
     w.filled = 0;
     return WriteWhole(w.file, header, sizeof header) && PutStream(w) &&
            PutChunk(w.file, Chunk, "IEND", 0);

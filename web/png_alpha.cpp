@@ -4,6 +4,7 @@
 // recordings are: a display's rows repeat down long runs of its picture.
 #include "png_alpha.h"
 
+#include "record/png_chunk.h"
 #include "screen/compose.h"
 
 #include <zlib.h>
@@ -24,20 +25,6 @@ static const size_t kIendChunk = 8 + 4;
 // and the row filtered, its filter type first.
 static BYTE Rows[2][kRowBytes];
 static BYTE Filtered[1 + kRowBytes];
-
-static void PutBigEndian(BYTE *to, DWORD value) {
-    to[0] = static_cast<BYTE>(value >> 24);
-    to[1] = static_cast<BYTE>(value >> 16);
-    to[2] = static_cast<BYTE>(value >> 8);
-    to[3] = static_cast<BYTE>(value);
-}
-
-// Completes the chunk whose `size` data bytes lie at chunk + 8.
-static void CloseChunk(BYTE *chunk, const char *type, DWORD size) {
-    PutBigEndian(chunk, size);
-    memcpy(chunk + 4, type, 4);
-    PutBigEndian(chunk + 8 + size, static_cast<DWORD>(crc32(0L, chunk + 4, size + 4)));
-}
 
 static size_t RawBytes(LONG width, LONG height) {
     return static_cast<size_t>(height) * (1 + 4 * static_cast<size_t>(width));

@@ -43,6 +43,11 @@ void advance_ticks(ULONGLONG milliseconds);
 // program, busy while the driver waits. Null: none (the start state).
 void on_sleep(void (*hook)(void *context), void *context);
 
+// Calendar clock behind GetSystemTimeAsFileTime, as file times count it
+// (seconds and nanoseconds since 1970): the real time until a test sets it;
+// from then on it only moves with Sleep on the set tick clock.
+void set_system_time(long long unixSeconds, long nanoseconds);
+
 // Desktop: the virtual-screen rectangle (metrics 76 to 79) and the screen's
 // dots per inch, as GetSystemMetrics and GetDeviceCaps report them.
 void set_virtual_screen(int left, int top, int width, int height);
@@ -80,6 +85,9 @@ int live_gdi_objects();
 int live_dcs();
 int live_handles();
 int live_globals();
+// Global memory blocks freed while still locked: GlobalFree frees them
+// anyway, and a debug Windows says so.
+int locked_frees();
 int live_pictures();
 // Windows created and not yet destroyed.
 int live_windows();

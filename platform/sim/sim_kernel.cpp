@@ -40,6 +40,9 @@ struct Kernel {
     void *sleepContext = nullptr;
     int handles = 0;
     int globals = 0;
+    int lockedFrees = 0; // global blocks freed while still locked
+    ULONGLONG calendar = 0;        // GetSystemTimeAsFileTime's set time; 0: the real one
+    ULONGLONG sleptAtCalendar = 0; // `slept` when it was set
     std::map<std::string, std::string> environment;
     DWORD thread = 1;
     int shortWriteIn = 0; // WriteFile calls up to the short one; 0: none
@@ -73,7 +76,7 @@ HANDLE WINAPI SetThreadDpiAwarenessContext(HANDLE context) {
     return kept;
 }
 UINT WINAPI GetDpiForWindow(HWND window) {
-    enter("GetDpiForWindow", "%p", static_cast<void *>(window));
+    if (enter("GetDpiForWindow", "%p", static_cast<void *>(window))) return 0; // as for a bad window
     return static_cast<UINT>(kernel().windowDpi > 0 ? kernel().windowDpi : screen_dpi());
 }
 UINT WINAPI GetDpiForSystem() {
@@ -235,6 +238,12 @@ void set_ticks(ULONGLONG milliseconds) {
     kernel().ticks = milliseconds;
 }
 
+void set_system_time(long long unixSeconds, long nanoseconds) {
+    kernel().calendar = (static_cast<ULONGLONG>(unixSeconds) + 11644473600ull) * 10000000ull +
+                        static_cast<ULONGLONG>(nanoseconds) / 100;
+    kernel().sleptAtCalendar = kernel().slept;
+}
+
 void advance_ticks(ULONGLONG milliseconds) {
     if (!kernel().manualClock) set_ticks(realTicks());
     kernel().ticks += milliseconds;
@@ -244,6 +253,7 @@ void set_current_thread(DWORD id) { kernel().thread = id; }
 
 int live_handles() { return kernel().handles; }
 int live_globals() { return kernel().globals; }
+int locked_frees() { return kernel().lockedFrees; }
 
 } // namespace sim
 
@@ -574,6 +584,7 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL memory) {
     if (enter("GlobalFree", "%p", memory)) return memory;
     if (!memory) return nullptr;
     sim::Global *g = static_cast<sim::Global *>(memory);
+    if (g->locks > 0) ++kernel().lockedFrees; // freed all the same; a debug Windows says so
     free(g->data);
     delete g;
     --kernel().globals;
@@ -589,14 +600,21 @@ ULONGLONG WINAPI GetTickCount64() {
     return kernel().manualClock ? kernel().ticks : sim::realTicks();
 }
 
-// The calendar clock files are stamped by: the real one, moved on by what
-// Sleep passed on the manual clock, so a file ages while the driver waits.
+// The calendar clock files are stamped by: the real one or the one a test
+// set, moved on by what Sleep passed on the manual clock, so a file ages
+// while the driver waits.
 void WINAPI GetSystemTimeAsFileTime(FILETIME *time) {
     enter("GetSystemTimeAsFileTime", "%s", "");
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    uint64_t steps = (static_cast<uint64_t>(now.tv_sec) + 11644473600ull) * 10000000ull +
-                     static_cast<uint64_t>(now.tv_nsec) / 100 + kernel().slept * 10000ull;
+    const sim::Kernel &k = kernel();
+    uint64_t steps;
+    if (k.calendar) {
+        steps = k.calendar + (k.slept - k.sleptAtCalendar) * 10000ull;
+    } else {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        steps = (static_cast<uint64_t>(now.tv_sec) + 11644473600ull) * 10000000ull +
+                static_cast<uint64_t>(now.tv_nsec) / 100 + k.slept * 10000ull;
+    }
     time->dwLowDateTime = static_cast<DWORD>(steps);
     time->dwHighDateTime = static_cast<DWORD>(steps >> 32);
 }

@@ -175,12 +175,19 @@ TEST_F(KeptImage, TheSameBitmapIsBlackWhereNothingIsDrawn) {
 }
 
 // A read of the pixels that fails is logged and tried again at the next
-// recording; nothing of it is left once the window goes.
-TEST_F(KeptImage, AFailedReadOfThePixelsIsTriedAgainAndLeavesNothing) {
+// recording; a bitmap its context does not take back after a read is
+// logged and made anew; nothing of either is left once the window goes.
+TEST_F(KeptImage, AFailedReadOrReselectIsLoggedAndLeavesNothing) {
     sim::fail_call("GetDIBits", 1, ERROR_INVALID_PARAMETER);
     WriteAt(1, 1, "Failed");
     EXPECT_EQ(Logged("Error Error from GetDIBits"), 1);
     WriteAt(1, 1, "Failed");
+    EXPECT_EQ(DifferFromTheWindow(), 0);
+    sim::clear_journal();
+    sim::fail_call("SelectObject", 1, ERROR_INVALID_HANDLE);
+    WriteAt(1, 1, "Anew");
+    EXPECT_EQ(Logged("Error Error from SelectObject(hbm)"), 1);
+    EXPECT_EQ(sim::calls("CreateCompatibleBitmap"), 1);
     EXPECT_EQ(DifferFromTheWindow(), 0);
     DISPLAYDLL_Done();
     EXPECT_EQ(sim::live_globals(), 0);

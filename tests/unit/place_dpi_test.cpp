@@ -9,6 +9,7 @@
 #include "screen/window.h"
 #include "test_support.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -132,6 +133,57 @@ TEST_F(PlaceDpi, AWindowMadeOnAMonitorOfAnotherDpiHasItsSizeThere) {
     for (const std::string &l : LogLines()) said += l == "create_screen 144 DPI (the system's 96)";
     EXPECT_EQ(said, 1);
     DISPLAYDLL_Done();
+}
+
+// A window whose DPI cannot be told is made at the system's; a later start
+// that does not follow the DPI makes the window at its configured size and
+// says no DPI, though the monitor's is another.
+TEST_F(PlaceDpi, AWindowOfUnknownDpiTakesTheSystemsAndOneNotFollowingNone) {
+    sim::set_frame(0, 0);
+    sim::offer_dpi_functions();
+    sim::set_dpi(144);
+    const std::string config = "Debug=1\nEndHostOnClose=0\nPicture=\nWidth=200\nHeight=100\nX=30\nY=40\n";
+    sim::fail_call("GetDpiForWindow", 1, ERROR_INVALID_WINDOW_HANDLE);
+    StartWith(config + "FollowDpi=1\n");
+    EXPECT_EQ(Where().right - Where().left, 300);
+    EXPECT_EQ(Where().bottom - Where().top, 150);
+    EXPECT_EQ(Logged("create_screen 144 DPI (the system's 144)"), 1);
+    DISPLAYDLL_Done();
+    sim::set_window_dpi(120);
+    StartWith(config + "FollowDpi=0\n");
+    EXPECT_EQ(Where().right - Where().left, 200);
+    EXPECT_EQ(Where().bottom - Where().top, 100);
+    int said = 0;
+    for (const std::string &l : LogLines()) said += l.find(" DPI (the system's ") != std::string::npos;
+    EXPECT_EQ(said, 1) << "the first start's line alone";
+    DISPLAYDLL_Done();
+}
+
+// A system without the newest DPI functions: the per-monitor setting of
+// Windows 8.1 when the second version is refused, 96 DPI for the system
+// when it cannot be asked; the functions are looked for once a process.
+TEST_F(PlaceDpi, WithoutTheNewestDpiFunctionsTheWindowStillFollowsItsMonitor) {
+    sim::set_frame(0, 0);
+    sim::offer_dpi_functions();
+    sim::set_dpi(144);
+    const std::string config = "Debug=1\nEndHostOnClose=0\nPicture=\nFollowDpi=1\nWidth=200\nHeight=100\n";
+    sim::fail_call("SetThreadDpiAwarenessContext", 1, ERROR_INVALID_PARAMETER);
+    sim::fail_call("GetProcAddress", 3, ERROR_PROC_NOT_FOUND); // GetDpiForSystem
+    sim::clear_journal();
+    StartWith(config);
+    char asked[2][80];
+    snprintf(asked[0], sizeof asked[0], "SetThreadDpiAwarenessContext(%p)", reinterpret_cast<void *>(-4));
+    snprintf(asked[1], sizeof asked[1], "SetThreadDpiAwarenessContext(%p)", reinterpret_cast<void *>(-3));
+    const int first = sim::find_call("SetThreadDpiAwarenessContext(");
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(sim::journal()[first], asked[0]);
+    EXPECT_EQ(sim::journal()[sim::find_call("SetThreadDpiAwarenessContext(", first + 1)], asked[1]);
+    EXPECT_EQ(Where().right - Where().left, 300) << "the monitor's DPI";
+    DISPLAYDLL_Done();
+    StartWith(config);
+    EXPECT_EQ(Logged("create_screen 144 DPI (the system's 96)"), 2);
+    DISPLAYDLL_Done();
+    EXPECT_EQ(sim::dpi_context(), reinterpret_cast<HANDLE>(-1));
 }
 
 } // namespace

@@ -88,6 +88,7 @@ void DriverTest::TearDown() {
         EXPECT_EQ(sim::live_gdi_objects(), 0) << "GDI objects left alive";
         EXPECT_EQ(sim::live_dcs(), 0) << "device contexts left alive";
     }
+    EXPECT_EQ(sim::locked_frees(), 0) << "global memory freed while still locked";
     if (chdir(previous_.c_str()) != 0) return;
     if (!HasFailure()) std::system(("rm -rf '" + folder_ + "'").c_str());
     else printf("test folder kept: %s\n", folder_.c_str());

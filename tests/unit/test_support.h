@@ -1,6 +1,6 @@
 // Shared by the unit tests: each test runs in a fresh folder of its own,
 // with the simulated platform at its start state, and ends with no GDI
-// object and no device context left alive.
+// object and no device context left alive, and no memory freed while locked.
 #pragma once
 
 #include "platform/sim/sim_control.h"

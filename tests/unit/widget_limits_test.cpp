@@ -59,16 +59,20 @@ TEST_F(WidgetLimits, AnEdgeSnapsAtExactlyTheDistanceAndNotAPixelPast) {
     DISPLAYDLL_Done();
 }
 
-// The smallest distance snaps an edge one pixel off and no further.
-TEST_F(WidgetLimits, ASnapDistanceOfOnePixelSnapsOnePixel) {
+// The smallest distance snaps an edge one pixel off and no further;
+// a first start without SnapDistance= snaps nothing.
+TEST_F(WidgetLimits, ASnapDistanceOfOnePixelSnapsOnePixelAndNoneNothing) {
     sim::set_work_area(100, 50, 1000, 700);
-    Start("SnapDistance=1\nX=400\nY=300\n");
-    for (int left : {101, 102}) {
-        RECT r = {left, 300, left + 200, 400};
-        ScreenWndProc(DisplayWindow, WM_MOVING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&r));
-        EXPECT_EQ(r.left, left == 101 ? 100 : 102);
+    for (const char *snap : {"", "SnapDistance=1\n"}) { // a first start: the defaults
+        SCOPED_TRACE(snap);
+        Start(std::string(snap) + "X=400\nY=300\n");
+        for (int left : {101, 102}) {
+            RECT r = {left, 300, left + 200, 400};
+            ScreenWndProc(DisplayWindow, WM_MOVING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&r));
+            EXPECT_EQ(r.left, left == 101 && snap[0] ? 100 : left);
+        }
+        DISPLAYDLL_Done();
     }
-    DISPLAYDLL_Done();
 }
 
 // Every move or restyle the system refuses is said in the log, whichever
