@@ -97,14 +97,15 @@ static bool IsIpv6InBrackets(const char *text, size_t length) {
 
 // Whether `host` is a name of the view: its address, or for the loopback
 // address the loopback names; for the any-address, any address or
-// localhost, but no other name. Each followed by ":port" exactly.
+// localhost, but no other name. Each followed by ":port" exactly; without
+// a port a Host names HTTP's own, 80, as browsers send it for that port.
 static bool HostNamesView(const char *host, const WebView &view) {
-    const char *colon = strrchr(host, ':');
-    if (!colon) return false;
+    const char *brackets = host[0] == '[' ? strchr(host, ']') : NULL;
+    const char *colon = strrchr(brackets ? brackets : host, ':');
     char port[16];
     snprintf(port, sizeof port, "%d", view.port);
-    if (strcmp(colon + 1, port) != 0) return false;
-    const size_t length = static_cast<size_t>(colon - host);
+    if (strcmp(colon ? colon + 1 : "80", port) != 0) return false;
+    const size_t length = colon ? static_cast<size_t>(colon - host) : strlen(host);
     if (strcmp(view.address, "0.0.0.0") == 0)
         return IsIpv4(host, length) || IsIpv6InBrackets(host, length) ||
                SameTextIgnoringCase(host, length, "localhost");
@@ -139,8 +140,12 @@ static bool TagListHolds(const char *list, const char *tag) {
     }
 }
 
+// The frame's number, after the view's start: frames count from 1 again
+// when the host starts the driver again, and a browser's cached picture of
+// an earlier frame 1 must not pass for the new one.
 static void PictureTag(const WebView &view, char *tag, size_t size) {
-    snprintf(tag, size, "\"%lu\"", static_cast<unsigned long>(view.frame));
+    snprintf(tag, size, "\"%lx-%lu\"", static_cast<unsigned long>(view.start),
+             static_cast<unsigned long>(view.frame));
 }
 
 static WebAnswer Error(int status, bool body) {
@@ -155,7 +160,7 @@ WebAnswer DecideAnswer(const WebRequest &request, const WebView &view) {
     for (int i = 0; i < kRouteCount; ++i) {
         if (strcmp(request.path, kRoutes[i].path) != 0) continue;
         WebAnswer answer = {200, kRoutes[i].route, body, false};
-        char tag[16];
+        char tag[32];
         PictureTag(view, tag, sizeof tag);
         if (answer.route == WebRoutePicture && request.hasIfNoneMatch &&
             TagListHolds(request.ifNoneMatch, tag)) {
@@ -217,7 +222,7 @@ size_t BuildAnswerHead(const WebAnswer &answer, const WebView &view, size_t cont
     PutHeader(w, "Cache-Control", "no-cache");
     PutHeader(w, "X-Content-Type-Options", "nosniff");
     if (answer.route == WebRoutePicture) {
-        char tag[16];
+        char tag[32];
         PictureTag(view, tag, sizeof tag);
         PutHeader(w, "ETag", tag);
     }

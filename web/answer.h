@@ -13,7 +13,8 @@ struct WebView {
     char address[64]; // as listened on: "127.0.0.1", "0.0.0.0", "192.168.1.5"
     int port;
     char origin[256]; // sent as Access-Control-Allow-Origin; empty: none
-    DWORD frame;      // the current frame, whose number is the picture's ETag
+    DWORD frame;      // the current frame, whose number is in the picture's ETag
+    DWORD start;      // when the view started: frames of an earlier start have other tags
 };
 
 enum WebRoute {

@@ -104,6 +104,7 @@ static void StartServer() {
     snprintf(WebRecord.view.address, sizeof WebRecord.view.address, "%s",
              ScreenSettings.WebAddress);
     WebRecord.view.port = port;
+    WebRecord.view.start = static_cast<DWORD>(GetTickCount64());
     snprintf(WebRecord.view.origin, sizeof WebRecord.view.origin, "%s",
              ScreenSettings.WebAllowOrigin);
     WebRecord.module = NULL;

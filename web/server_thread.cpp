@@ -16,6 +16,7 @@ const ULONGLONG kHeadTimeout = 10000;   // ms for a whole head
 const ULONGLONG kKeepAliveEvery = 15000; // ms between comments on a quiet stream
 const ULONGLONG kStalled = 5000;        // ms an answer may wait for a reader that reads nothing
 const LONG kSelectMicroseconds = 100000;
+const LONG kFrameMicroseconds = 10000; // while a stream or a picture waits for frames
 
 struct Connection {
     SOCKET socket; // INVALID_SOCKET: the slot is free
@@ -85,11 +86,13 @@ bool Answer(Connection &c, const WebView &view, const WebState &state) {
     const void *body = NULL;
     size_t bodyLength = 0;
     BYTE *picture = NULL;
+    WebView tagged = view; // the picture's tag names the frame it shows
     const WebAnswer &a = c.answer;
     if (a.status == 200 && a.route == WebRoutePicture) {
         Lock();
         bool ready = WebRecord.pngFrame == WebRecord.state.frame && WebRecord.pngLength > 0;
         if (ready) {
+            tagged.frame = WebRecord.pngFrame;
             bodyLength = WebRecord.pngLength;
             picture = static_cast<BYTE *>(malloc(bodyLength));
             if (picture) memcpy(picture, WebRecord.png, bodyLength);
@@ -109,7 +112,7 @@ bool Answer(Connection &c, const WebView &view, const WebState &state) {
         body = AnswerBody(a);
         bodyLength = strlen(AnswerBody(a));
     }
-    size_t headLength = BuildAnswerHead(a, view, bodyLength, head, sizeof head);
+    size_t headLength = BuildAnswerHead(a, tagged, bodyLength, head, sizeof head);
     bool queued = headLength && Queue(c, head, headLength, a.body ? body : NULL,
                                       a.body ? bodyLength : 0);
     free(picture);
@@ -254,29 +257,27 @@ bool AcceptOne(SOCKET listening, ULONGLONG now) {
     return true;
 }
 
-// One turn: waits up to a tenth of a second for sockets, then serves them.
+// One turn: waits for sockets, up to a tenth of a second, a hundredth while
+// someone waits for the host's frames, then serves them.
 // False once the host asked the thread to stop.
 bool Serve(SOCKET listening) {
-    WebView view;
-    WebState state;
     Lock();
     bool stop = WebRecord.stop;
-    view = WebRecord.view;
-    state = WebRecord.state;
     Unlock();
     if (stop) return false;
-    view.frame = state.frame;
 
     fd_set readable, writable;
     FD_ZERO(&readable);
     FD_ZERO(&writable);
     FD_SET(listening, &readable);
+    bool awaitingFrames = false; // nothing wakes the wait when the host publishes
     for (Connection &c : Connections) {
         if (c.socket == INVALID_SOCKET) continue;
         if (c.out) FD_SET(c.socket, &writable);
         else if (!c.waitPicture) FD_SET(c.socket, &readable);
+        awaitingFrames = awaitingFrames || c.events || c.waitPicture;
     }
-    timeval wait = {0, kSelectMicroseconds};
+    timeval wait = {0, awaitingFrames ? kFrameMicroseconds : kSelectMicroseconds};
     int ready = select(0, &readable, &writable, NULL, &wait);
     if (ready < 0) {
         int error = WSAGetLastError();
@@ -287,6 +288,15 @@ bool Serve(SOCKET listening) {
         Sleep(10);
         return true;
     }
+    // The state as it is after the wait: a frame published meanwhile goes
+    // out in this turn.
+    WebView view;
+    WebState state;
+    Lock();
+    view = WebRecord.view;
+    state = WebRecord.state;
+    Unlock();
+    view.frame = state.frame;
     ULONGLONG now = GetTickCount64();
     if (ready > 0 && FD_ISSET(listening, &readable))
         for (int i = 0; i < 4 * kMaxConnections && AcceptOne(listening, now); ++i) {

@@ -15,6 +15,7 @@ WebView View(const char *address, DWORD frame = 7, const char *origin = "") {
     view.port = 8080;
     snprintf(view.origin, sizeof view.origin, "%s", origin);
     view.frame = frame;
+    view.start = 0x1a;
     return view;
 }
 
@@ -79,6 +80,15 @@ TEST(WebAnswer, TheHostMustNameTheViewWithItsPort) {
         EXPECT_EQ(Answer(View(c.address), "GET", "/", c.host).status, c.status)
             << c.address << " " << c.host;
     EXPECT_EQ(Answer(View("127.0.0.1"), "GET", "/", NULL).status, 403) << "no Host";
+    // On port 80 a browser names no port.
+    const struct {
+        const char *host;
+        int status;
+    } http[] = {{"127.0.0.1", 200}, {"localhost", 200}, {"[::1]", 200}, {"127.0.0.1:80", 200},
+                {"[::1]:80", 200},  {"evil.example", 403}, {"127.0.0.1:", 403}};
+    WebView port80 = View("127.0.0.1");
+    port80.port = 80;
+    for (const auto &c : http) EXPECT_EQ(Answer(port80, "GET", "/", c.host).status, c.status) << c.host;
 }
 
 TEST(WebAnswer, MethodsAndPaths) {
@@ -116,9 +126,10 @@ TEST(WebAnswer, ThePictureIsNotModifiedWhileItsFrameIsTheSame) {
         const char *tags;
         int status;
     } cases[] = {
-        {"\"7\"", 304},  {"W/\"7\"", 304}, {"\"1\", \"7\"", 304},  {"\"1\" , W/\"7\" ", 304},
-        {"*", 304},      {"\"77\"", 200},  {"\"1\", \"77\"", 200}, {"7", 200},
-        {"w/\"7\"", 200}};
+        {"\"1a-7\"", 304}, {"W/\"1a-7\"", 304}, {"\"1a-1\", \"1a-7\"", 304},
+        {"\"1a-1\" , W/\"1a-7\" ", 304}, {"*", 304}, {"\"1a-77\"", 200},
+        {"\"1a-1\", \"1a-77\"", 200}, {"1a-7", 200}, {"w/\"1a-7\"", 200},
+        {"\"19-7\"", 200}}; // frame 7 of an earlier start
     for (const auto &c : cases) {
         WebAnswer a = Answer(View("127.0.0.1"), "GET", "/display.png", "127.0.0.1:8080",
                              std::string("If-None-Match: ") + c.tags + "\r\n");
@@ -126,11 +137,11 @@ TEST(WebAnswer, ThePictureIsNotModifiedWhileItsFrameIsTheSame) {
         EXPECT_EQ(a.body, c.status == 200) << c.tags;
     }
     EXPECT_EQ(Answer(View("127.0.0.1", 8), "GET", "/display.png", "127.0.0.1:8080",
-                     "If-None-Match: \"7\"\r\n")
+                     "If-None-Match: \"1a-7\"\r\n")
                   .status,
               200);
     EXPECT_EQ(Answer(View("127.0.0.1"), "GET", "/state.json", "127.0.0.1:8080",
-                     "If-None-Match: \"7\"\r\n")
+                     "If-None-Match: \"1a-7\"\r\n")
                   .status,
               200);
 }
@@ -141,12 +152,12 @@ TEST(WebAnswer, Heads) {
     EXPECT_FALSE(picture.body);
     EXPECT_EQ(Head(picture, view, 1234),
               "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: 1234\r\n"
-              "Cache-Control: no-cache\r\nX-Content-Type-Options: nosniff\r\nETag: \"7\"\r\n"
+              "Cache-Control: no-cache\r\nX-Content-Type-Options: nosniff\r\nETag: \"1a-7\"\r\n"
               "Access-Control-Allow-Origin: https://obs.example\r\n\r\n");
     WebAnswer same =
-        Answer(view, "GET", "/display.png", "127.0.0.1:8080", "If-None-Match: \"7\"\r\n");
+        Answer(view, "GET", "/display.png", "127.0.0.1:8080", "If-None-Match: \"1a-7\"\r\n");
     EXPECT_EQ(Head(same, view), "HTTP/1.1 304 Not Modified\r\nCache-Control: no-cache\r\n"
-                                "X-Content-Type-Options: nosniff\r\nETag: \"7\"\r\n"
+                                "X-Content-Type-Options: nosniff\r\nETag: \"1a-7\"\r\n"
                                 "Access-Control-Allow-Origin: https://obs.example\r\n\r\n");
 
     const WebView plain = View("127.0.0.1");
