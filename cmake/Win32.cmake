@@ -79,3 +79,12 @@ set_tests_properties(soak-short PROPERTIES TIMEOUT 600 WORKING_DIRECTORY ${CMAKE
 add_test(NAME soak-reload COMMAND soak --reloads 600 --folder soak-reload)
 set_tests_properties(soak-reload PROPERTIES TIMEOUT 900 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
                      SKIP_RETURN_CODE 77)
+
+# ---- The web view's real clients on the Linux side, over loopback: curl,
+# an event stream and headless Chromium against the stand-in host
+# (tests/wine/web-clients).
+string(REPLACE "win" "" TAVLORA_WINDOWS_BITS ${TAVLORA_WINDOWS_BUILD})
+add_test(NAME web-clients
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/web-clients ${CMAKE_BINARY_DIR}
+                 ${TAVLORA_WINDOWS_BITS})
+set_tests_properties(web-clients PROPERTIES TIMEOUT 900 SKIP_RETURN_CODE 77)
