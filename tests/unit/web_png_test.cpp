@@ -110,6 +110,7 @@ TEST(WebPng, TheBoundHoldsAnyPictureAndLessIsRefused) {
     Decode(out.data(), size, 64, 48);
     EXPECT_EQ(EncodeAlphaPng(image.Record(), kNoColourKey, out.data(), size), size);
     EXPECT_EQ(EncodeAlphaPng(image.Record(), kNoColourKey, out.data(), size - 1), 0u);
+    EXPECT_EQ(EncodeAlphaPng(image.Record(), kNoColourKey, out.data(), 40), 0u) << "no room for the frame";
 
     // The smallest pictures, whose zlib stream is mostly its frame.
     for (LONG side = 1; side <= 3; ++side) {
