@@ -14,7 +14,10 @@
 // (the capturing write's median less the unchanged write's). Nothing here
 // fails on timing.
 //
-//   win32-bench.exe [ROUNDS]   (default 25)
+//   win32-bench.exe [ROUNDS [modules|web]]   (default 25)
+//
+// The web view's pairs come last; TAVLORA_BENCH_BEFORE names a Tavlora.dll
+// built before the view, which the view off is set against.
 //
 // It works in the current folder (displays\, images\, logs\ and the
 // captures are made there) and loads Tavlora.dll from its own folder.
