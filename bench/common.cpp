@@ -65,6 +65,12 @@ std::string Configuration(const char *recordFile, Look look) {
         for (const char *p = extra; *p; ++p) text += *p == ';' ? '\n' : *p;
         text += '\n';
     }
+    // The view's settings live on from an earlier start too; the window's
+    // end leaves the host running, as the web pairs restart the driver.
+    char web[64];
+    snprintf(web, sizeof web, "WebPort=%d\nEndHostOnClose=%d\n", look == WebView ? kWebPort : 0,
+             look == WebView || look == WebOff ? 0 : 1);
+    text += web;
     text += kRowLayouts;
     if (look == DotRows) text += kDotRows;
     text += look == Zoom300 ? "Zoom=300\n" : "Zoom=100\n";

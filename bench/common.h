@@ -38,7 +38,12 @@ const int kHeight = 240;
 
 // What the display shows: the sample file's rows in fonts or in dots, an
 // LCD module, or the font rows at a module's window size.
-enum Look { FontRows, DotRows, Module20x4, FontsAt20x4, RoundModule40x4, FontsAt40x4, Zoom300 };
+// WebView: the font rows with the live web view on (kWebPort, loopback);
+// every other look has it off (WebPort=0). WebOff and WebView keep the host
+// running when Done closes the window, so the driver can start again.
+enum Look { FontRows, DotRows, Module20x4, FontsAt20x4, RoundModule40x4, FontsAt40x4, Zoom300,
+            WebOff, WebView };
+const int kWebPort = 18432;
 
 // The text of displays\Tavlora.cfg: the window at 640 x 240 at the top-left
 // of the desktop with the rows of the sample file (for a module, and the font

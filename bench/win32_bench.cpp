@@ -14,7 +14,10 @@
 // (the capturing write's median less the unchanged write's). Nothing here
 // fails on timing.
 //
-//   win32-bench.exe [ROUNDS]   (default 25)
+//   win32-bench.exe [ROUNDS [modules|web]]   (default 25)
+//
+// The web view's pairs come last; TAVLORA_BENCH_BEFORE names a Tavlora.dll
+// built before the view, which the view off is set against.
 //
 // It works in the current folder (displays\, images\, logs\ and the
 // captures are made there) and loads Tavlora.dll from its own folder.
@@ -192,13 +195,292 @@ template <typename T> bool Resolve(HMODULE module, const char *name, T *proc) {
     return *proc != NULL;
 }
 
+
+// ---- The live web view: its cost to the host's writes, and how soon a
+// change reaches a viewer.
+
+// A viewer of the event stream on loopback: a thread of its own reads the
+// stream as fast as it comes and counts its events.
+struct Viewer {
+    SOCKET socket = INVALID_SOCKET;
+    HANDLE thread = NULL;
+    volatile LONG events = 0;
+};
+
+const char kFrameEvent[] = "event: frame";
+
+// The events in `text` of `length`, with `tail` the end of the text read
+// before it (an event's name may be split between two reads).
+LONG CountEvents(std::string *tail, const char *text, int length) {
+    std::string seen = *tail + std::string(text, static_cast<size_t>(length));
+    LONG count = 0;
+    for (size_t at = seen.find(kFrameEvent); at != std::string::npos;
+         at = seen.find(kFrameEvent, at + 1))
+        ++count;
+    size_t keep = sizeof kFrameEvent - 2;
+    *tail = seen.size() > keep ? seen.substr(seen.size() - keep) : seen;
+    return count;
+}
+
+DWORD WINAPI ReadEvents(LPVOID parameter) {
+    Viewer *viewer = static_cast<Viewer *>(parameter);
+    std::string tail;
+    char buffer[16384];
+    for (int n; (n = recv(viewer->socket, buffer, sizeof buffer, 0)) > 0;)
+        InterlockedExchangeAdd(&viewer->events, CountEvents(&tail, buffer, n));
+    return 0;
+}
+
+// Connects to the view and asks for the event stream. INVALID_SOCKET when
+// nothing answers.
+SOCKET OpenEvents() {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in to = {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(bench::kWebPort);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (s == INVALID_SOCKET || connect(s, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
+        if (s != INVALID_SOCKET) closesocket(s);
+        return INVALID_SOCKET;
+    }
+    char request[128];
+    int length = snprintf(request, sizeof request,
+                          "GET /events HTTP/1.1\r\nHost: 127.0.0.1:%d\r\n\r\n", bench::kWebPort);
+    send(s, request, length, 0);
+    return s;
+}
+
+// A viewer connected and counted by the server: the stream's first event
+// (the display as it is) has arrived.
+bool OpenViewer(Viewer *viewer) {
+    viewer->events = 0;
+    viewer->socket = OpenEvents();
+    if (viewer->socket == INVALID_SOCKET) return false;
+    viewer->thread = CreateThread(NULL, 0, ReadEvents, viewer, 0, NULL);
+    for (int i = 0; i < 300 && viewer->events == 0; ++i) Sleep(10);
+    return viewer->events > 0;
+}
+
+// Closes the viewer's connection and lets the server see it gone.
+void CloseViewer(Viewer *viewer) {
+    if (viewer->socket != INVALID_SOCKET) {
+        shutdown(viewer->socket, SD_BOTH);
+        closesocket(viewer->socket);
+    }
+    if (viewer->thread) {
+        WaitForSingleObject(viewer->thread, 5000);
+        CloseHandle(viewer->thread);
+    }
+    viewer->socket = INVALID_SOCKET;
+    viewer->thread = NULL;
+    Sleep(300); // the server's next turns drop the connection
+}
+
+Result MakeResult(const char *name, const std::vector<double> &d, const std::vector<double> &f) {
+    Result r = {name, Median(d), Median(f), *std::min_element(d.begin(), d.end()),
+                *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
+                *std::max_element(f.begin(), f.end())};
+    return r;
+}
+
+// The repaint with the view off (WebPort=0) against the same repaint of the
+// driver built before the view (`before`, a Tavlora.dll of its own folder),
+// in alternating batches: each batch starts its driver, shows the rows and
+// ends it with Done after the batch, so one window lives at a time.
+Result MeasureViewOff(const bench::Driver &driver, DisplayDoneProc done,
+                      const bench::Driver &before, DisplayDoneProc beforeDone, int rounds,
+                      const char *name, bool repaints) {
+    std::vector<double> times[2]; // before, now
+    long long calls[2] = {0, 0};
+    for (int round = 0; round < rounds; ++round)
+        for (int turn = 0; turn < 2; ++turn) {
+            int now = (round + turn) % 2;
+            const bench::Driver &d = now ? driver : before;
+            if (!bench::StartDriver(d, NULL, bench::WebOff)) return Result{name, 0, 0, 0, 0, 0, 0};
+            if (repaints) bench::ShowRows(d);
+            else bench::FillRowsForUnchangedWrites(d);
+            Settle();
+            auto r = MakeCalls([&](long long count) { bench::Repaint(d, count); });
+            auto u = MakeCalls([&](long long) { bench::UnchangedWrite(d); });
+            Measured &m = repaints ? static_cast<Measured &>(r) : static_cast<Measured &>(u);
+            if (calls[now] == 0) calls[now] = BatchSize(m);
+            times[now].push_back(m.Batch(calls[now]) * 1e6);
+            (now ? done : beforeDone)();
+        }
+    Result r = MakeResult(name, times[1], times[0]);
+    printf("%-16s now    %10.2f us (%.2f .. %.2f, %lld a batch)   before %9.2f us "
+           "(%.2f .. %.2f, %lld a batch)\n",
+           r.name, r.driver, r.driverLow, r.driverHigh, calls[1], r.floor, r.floorLow, r.floorHigh,
+           calls[0]);
+    fflush(stdout);
+    return r;
+}
+
+// The repaint with the view on and one viewer reading the event stream,
+// against the same repaint with nobody connected, in alternating batches of
+// the same start. `perWrite` gets the events the viewer read a write.
+Result MeasureViewer(const bench::Driver &driver, int rounds, double *perWrite) {
+    auto r = MakeCalls([&](long long count) { bench::Repaint(driver, count); });
+    std::vector<double> times[2]; // alone, watched
+    long long calls[2] = {0, 0};
+    long long writes = 0, events = 0;
+    for (int round = 0; round < rounds; ++round)
+        for (int turn = 0; turn < 2; ++turn) {
+            int watched = (round + turn) % 2;
+            Viewer viewer;
+            if (watched && !OpenViewer(&viewer)) {
+                fprintf(stderr, "win32-bench: no event stream on port %d\n", bench::kWebPort);
+                CloseViewer(&viewer);
+                return Result{"viewer", 0, 0, 0, 0, 0, 0};
+            }
+            if (calls[watched] == 0) calls[watched] = BatchSize(r);
+            LONG first = viewer.events;
+            times[watched].push_back(r.Batch(calls[watched]) * 1e6);
+            if (watched) {
+                Sleep(300); // the last write's event
+                writes += calls[watched];
+                events += viewer.events - first;
+                CloseViewer(&viewer);
+            }
+        }
+    *perWrite = writes ? static_cast<double>(events) / static_cast<double>(writes) : 0;
+    Result res = MakeResult("viewer", times[1], times[0]);
+    printf("%-16s viewer %10.2f us (%.2f .. %.2f, %lld a batch)   none %11.2f us "
+           "(%.2f .. %.2f, %lld a batch); %.3f events a write\n",
+           res.name, res.driver, res.driverLow, res.driverHigh, calls[1], res.floor, res.floorLow,
+           res.floorHigh, calls[0], *perWrite);
+    fflush(stdout);
+    return res;
+}
+
+// From a repainting write to its event's arrival on a viewer's stream, in
+// milliseconds, `samples` times: the stream read on this thread, the
+// writes spaced unevenly so that they fall at every point of the server's
+// turn. Empty when the view does not answer.
+std::vector<double> MeasureLatency(const bench::Driver &driver, int samples) {
+    std::vector<double> latencies;
+    SOCKET s = OpenEvents();
+    if (s == INVALID_SOCKET) return latencies;
+    std::string tail;
+    char buffer[16384];
+    // Reads what is there, waiting at most `ms`; the events read.
+    auto read = [&](int ms) -> LONG {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s, &readable);
+        timeval wait = {ms / 1000, (ms % 1000) * 1000};
+        if (select(0, &readable, NULL, NULL, &wait) != 1) return 0;
+        int n = recv(s, buffer, sizeof buffer, 0);
+        return n > 0 ? CountEvents(&tail, buffer, n) : -1;
+    };
+    LONG got = 0;
+    for (int i = 0; i < 200 && got == 0; ++i) got = read(10); // the display as it is
+    unsigned spacing = 12345;
+    for (int i = 0; got >= 0 && i < samples; ++i) {
+        while (read(0) > 0) {
+        }
+        spacing = spacing * 1103515245u + 12345u;
+        Sleep((spacing >> 16) % 40);
+        double start = Now();
+        bench::Repaint(driver, i);
+        got = 0;
+        while (got == 0 && Now() - start < 2.0) got = read(5);
+        if (got > 0) latencies.push_back((Now() - start) * 1e3);
+    }
+    closesocket(s);
+    return latencies;
+}
+
+double Percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    size_t at = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[at];
+}
+
+// The driver's entry points in `library`.
+bool ResolveDriver(HMODULE library, bench::Driver *driver, DisplayDoneProc *done) {
+    return Resolve(library, "DISPLAYDLL_Init", &driver->Init) &&
+           Resolve(library, "DISPLAYDLL_Write", &driver->Write) &&
+           Resolve(library, "DISPLAYDLL_SetPosition", &driver->SetPosition) &&
+           Resolve(library, "DISPLAYDLL_CustomChar", &driver->CustomChar) &&
+           Resolve(library, "DISPLAYDLL_Done", done);
+}
+
+// The web view's pairs and its latency, printed as they come and then as a
+// table. Each starts and ends the driver itself; the driver is left ended.
+void MeasureWebView(const bench::Driver &driver, DisplayDoneProc done, int rounds) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+        fprintf(stderr, "win32-bench: WSAStartup failed\n");
+        return;
+    }
+    // Done from here on leaves the host running.
+    if (!bench::StartDriver(driver, NULL, bench::WebOff)) return;
+    done();
+    std::vector<Result> offs;
+    // The view off against the driver from before the view, when there is
+    // one: TAVLORA_BENCH_BEFORE names its Tavlora.dll (a Windows path).
+    const char *beforePath = getenv("TAVLORA_BENCH_BEFORE");
+    if (beforePath && *beforePath) {
+        CreateDirectoryA("before", NULL);
+        HMODULE before = CopyFileA(beforePath, "before\\Tavlora.dll", FALSE)
+                             ? LoadLibraryA("before\\Tavlora.dll")
+                             : NULL;
+        bench::Driver beforeDriver;
+        DisplayDoneProc beforeDone = NULL;
+        if (!before || before == GetModuleHandleA("Tavlora.dll") ||
+            !ResolveDriver(before, &beforeDriver, &beforeDone)) {
+            fprintf(stderr, "win32-bench: cannot load %s as a second driver\n", beforePath);
+        } else {
+            offs.push_back(MeasureViewOff(driver, done, beforeDriver, beforeDone, rounds,
+                                          "view off write", false));
+            offs.push_back(MeasureViewOff(driver, done, beforeDriver, beforeDone, rounds,
+                                          "view off repaint", true));
+        }
+    } else {
+        printf("(no TAVLORA_BENCH_BEFORE: the view off is not set against the driver before it)\n");
+    }
+    double perWrite = 0;
+    Result watched = {"viewer", 0, 0, 0, 0, 0, 0};
+    std::vector<double> latencies;
+    if (bench::StartDriver(driver, NULL, bench::WebView)) {
+        bench::ShowRows(driver);
+        Settle();
+        watched = MeasureViewer(driver, rounds, &perWrite);
+        latencies = MeasureLatency(driver, 200);
+        done();
+    }
+    WSACleanup();
+
+    printf("\nthe web view, medians, microseconds\n");
+    printf("%-16s %12s %12s %8s\n", "pair", "driver", "against", "ratio");
+    for (const Result &r : offs)
+        printf("%-16s %12.2f %12.2f %8.2f   (view off, before the view)\n", r.name, r.driver,
+               r.floor, r.floor > 0 ? r.driver / r.floor : 0);
+    if (watched.floor > 0)
+        printf("%-16s %12.2f %12.2f %8.2f   (one viewer, none; %.3f events a write)\n",
+               watched.name, watched.driver, watched.floor, watched.driver / watched.floor,
+               perWrite);
+    if (!latencies.empty())
+        printf("write to event   median %.1f ms, 95th percentile %.1f ms, %.1f .. %.1f ms, "
+               "%zu writes\n",
+               Percentile(latencies, 0.5), Percentile(latencies, 0.95),
+               *std::min_element(latencies.begin(), latencies.end()),
+               *std::max_element(latencies.begin(), latencies.end()), latencies.size());
+    else
+        printf("write to event   no events (port %d taken?)\n", bench::kWebPort);
+    fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     int rounds = argc > 1 ? atoi(argv[1]) : 25;
     if (rounds < 1) rounds = 25;
-    // "modules": only the LCD modules against font rows of their window size.
+    // "modules": only the LCD modules against font rows of their window size;
+    // "web": only the web view's pairs.
     const bool modulesOnly = argc > 2 && strcmp(argv[2], "modules") == 0;
+    const bool webOnly = argc > 2 && strcmp(argv[2], "web") == 0;
     QueryPerformanceFrequency(&Frequency);
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
 
@@ -210,12 +492,7 @@ int main(int argc, char **argv) {
     }
     bench::Driver driver;
     DisplayDoneProc done;
-    if (!Resolve(library, "DISPLAYDLL_Init", &driver.Init) ||
-        !Resolve(library, "DISPLAYDLL_Write", &driver.Write) ||
-        !Resolve(library, "DISPLAYDLL_SetPosition", &driver.SetPosition) ||
-        !Resolve(library, "DISPLAYDLL_CustomChar", &driver.CustomChar) ||
-        !Resolve(library, "DISPLAYDLL_Done", &done))
-        return 1;
+    if (!ResolveDriver(library, &driver, &done)) return 1;
 
     if (!bench::StartDriver(driver, NULL)) return 1;
     HWND window = FindWindowA("Tavlora", NULL);
@@ -232,6 +509,11 @@ int main(int argc, char **argv) {
     // The pairs against their floors (all but "modules"), then the looks
     // against font rows of the same window size, measured in turns.
     std::vector<Result> results, looks, parts;
+    if (webOnly) {
+        bench::CloseFloors(&floors);
+        MeasureWebView(driver, done, rounds);
+        return 0;
+    }
     if (!modulesOnly) {
         bench::FillRowsForUnchangedWrites(driver);
         auto d = MakeCalls([&](long long) { bench::UnchangedWrite(driver); });
@@ -344,6 +626,11 @@ int main(int argc, char **argv) {
     fflush(stdout);
 
     bench::CloseFloors(&floors);
+    // Last: the web view's pairs start and end the driver themselves.
+    if (!modulesOnly) {
+        MeasureWebView(driver, done, rounds);
+        return 0;
+    }
     done(); // destroys the window; the driver ends the process with status 0
     return 0;
 }

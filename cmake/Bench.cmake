@@ -33,6 +33,6 @@ if(WIN32)
   target_link_options(win32-bench PRIVATE -static-libgcc -static-libstdc++ -static)
   # GDI+ only here, for the floor that PNG recordings are set against.
   target_link_libraries(win32-bench PRIVATE ${TAVLORA_ZLIB_STATIC} user32 gdi32 gdiplus ole32 oleaut32
-                        uuid)
+                        uuid ws2_32)
   add_dependencies(win32-bench Tavlora)
 endif()

@@ -46,7 +46,7 @@ target_compile_options(wine-tests PRIVATE ${TAVLORA_WIN32_DEFS})
 # Wine's drive Z: is the Linux root.
 target_compile_definitions(wine-tests PRIVATE TAVLORA_SOURCE_DIR="Z:${PROJECT_SOURCE_DIR}")
 target_link_options(wine-tests PRIVATE -static-libgcc -static-libstdc++ -static)
-target_link_libraries(wine-tests PRIVATE gtest gtest_main ${TAVLORA_ZLIB_STATIC} version gdi32 user32 advapi32 ws2_32)
+target_link_libraries(wine-tests PRIVATE gtest gtest_main ${TAVLORA_ZLIB_STATIC} version gdi32 user32 advapi32 ws2_32 psapi)
 add_dependencies(wine-tests Tavlora tavlora-host com-host)
 # A host that sets up COM before it loads the driver (tests/wine/record_test.cpp).
 add_executable(com-host tests/wine/com_host.cpp)
