@@ -7,7 +7,7 @@
 #include "log/log.h"
 #include "screen/kept_image.h"
 #include "screen/widget.h"
-#include "web/png_alpha.h"
+#include "web/png_alpha.h" // kNoColourKey
 #include "web/shared.h"
 
 #include <cstdio>
@@ -100,7 +100,7 @@ static void StartServer() {
     EnterCriticalSection(&WebRecord.lock);
     WebRecord.stop = false;
     WebRecord.viewers = 0;
-    WebRecord.pngFrame = 0;
+    WebRecord.pixelsFrame = 0;
     snprintf(WebRecord.view.address, sizeof WebRecord.view.address, "%s",
              ScreenSettings.WebAddress);
     WebRecord.view.port = port;
@@ -156,9 +156,9 @@ static void StopServer() {
     ServerThread = NULL;
     CloseListening();
     // Nothing of the view is left for a host that unloads the driver.
-    free(WebRecord.png);
-    WebRecord.png = NULL;
-    WebRecord.pngLength = WebRecord.pngCapacity = 0;
+    free(WebRecord.pixels);
+    WebRecord.pixels = NULL;
+    WebRecord.pixelsCapacity = 0;
     DeleteCriticalSection(&WebRecord.lock);
     LockMade = false;
 }
@@ -182,30 +182,33 @@ static void FollowWebSettings() {
     StartServer();
 }
 
-// The kept image as a PNG into the record's buffer, grown as needed. Called
-// with the lock held.
-static void EncodePicture(ComposedImage *image) {
-    RecordImage record;
-    record.info = &image->info.bmiHeader;
-    record.bits = ReadComposedPixels(image);
-    if (!record.bits) return;
-    record.stride = static_cast<DWORD>(record.info->biWidth) * 4;
-    record.size = record.stride * static_cast<DWORD>(record.info->biHeight);
-    size_t bound = AlphaPngBound(record.info->biWidth, record.info->biHeight);
-    if (bound == 0) return;
-    if (WebRecord.pngCapacity < bound) {
-        free(WebRecord.png);
-        WebRecord.png = static_cast<BYTE *>(malloc(bound));
-        WebRecord.pngCapacity = WebRecord.png ? bound : 0;
-        if (!WebRecord.png) return;
-    }
+// The kept image's pixels into the record's buffer, grown as needed, for
+// the server thread to encode: read outside the lock, copied under it.
+static void HandOverPicture(ComposedImage *image, DWORD frame) {
+    const BYTE *bits = ReadComposedPixels(image);
+    if (!bits) return;
+    const BITMAPINFOHEADER &info = image->info.bmiHeader;
+    const size_t bytes = static_cast<size_t>(info.biWidth) * 4 * static_cast<size_t>(info.biHeight);
     const ScreenSettingsRecord &s = ScreenSettings;
     COLORREF key = WidgetColourKeyed(s) ? RGB(s.TransparentColor[0] & 0xFF,
                                               s.TransparentColor[1] & 0xFF,
                                               s.TransparentColor[2] & 0xFF)
                                         : kNoColourKey;
-    WebRecord.pngLength = EncodeAlphaPng(record, key, WebRecord.png, WebRecord.pngCapacity);
-    if (WebRecord.pngLength) WebRecord.pngFrame = WebRecord.state.frame;
+    EnterCriticalSection(&WebRecord.lock);
+    if (WebRecord.pixelsCapacity < bytes) {
+        free(WebRecord.pixels);
+        WebRecord.pixels = static_cast<BYTE *>(malloc(bytes));
+        WebRecord.pixelsCapacity = WebRecord.pixels ? bytes : 0;
+    }
+    if (WebRecord.pixels) {
+        memcpy(WebRecord.pixels, bits, bytes);
+        WebRecord.pixelsInfo = info;
+        WebRecord.pixelsKey = key;
+        WebRecord.pixelsFrame = frame;
+    } else {
+        NoteServeError(WebRecord.errors, ServeMemory, ERROR_NOT_ENOUGH_MEMORY, GetTickCount64());
+    }
+    LeaveCriticalSection(&WebRecord.lock);
 }
 
 void PublishWebView(bool repainted) {
@@ -224,9 +227,11 @@ void PublishWebView(bool repainted) {
         state.width = image ? image->info.bmiHeader.biWidth : 0;
         state.height = image ? image->info.bmiHeader.biHeight : 0;
     }
-    if (WebRecord.viewers > 0 && image && WebRecord.pngFrame != state.frame) EncodePicture(image);
+    const bool wanted = WebRecord.viewers > 0 && image && WebRecord.pixelsFrame != state.frame;
+    const DWORD frame = state.frame;
     ServeErrors errors = WebRecord.errors; // logged outside the lock
     WebRecord.errors.begun = 0;
     LeaveCriticalSection(&WebRecord.lock);
+    if (wanted) HandOverPicture(image, frame);
     if (errors.begun) LogServeErrors(errors);
 }

@@ -3,6 +3,7 @@
 // no drawing object and no driver state, only the shared record, and keeps
 // a reference to the DLL (taken for it at its start) that it gives back as
 // it leaves, so that an unload never pulls the code from under it.
+#include "web/picture_cache.h"
 #include "web/request.h"
 #include "web/shared.h"
 
@@ -78,28 +79,20 @@ bool Queue(Connection &c, const char *head, size_t headLength, const void *body,
     return true;
 }
 
-// Makes the answer to a read request, the picture only once the host's PNG
-// of the current frame is there. False while the picture is awaited.
+// Makes the answer to a read request, the picture only once the host has
+// handed over the current frame's pixels. False while the picture is awaited.
 bool Answer(Connection &c, const WebView &view, const WebState &state) {
     char head[1024];
     char text[kStateJsonSize];
     const void *body = NULL;
     size_t bodyLength = 0;
-    BYTE *picture = NULL;
     WebView tagged = view; // the picture's tag names the frame it shows
     const WebAnswer &a = c.answer;
     if (a.status == 200 && a.route == WebRoutePicture) {
-        Lock();
-        bool ready = WebRecord.pngFrame == WebRecord.state.frame && WebRecord.pngLength > 0;
-        if (ready) {
-            tagged.frame = WebRecord.pngFrame;
-            bodyLength = WebRecord.pngLength;
-            picture = static_cast<BYTE *>(malloc(bodyLength));
-            if (picture) memcpy(picture, WebRecord.png, bodyLength);
-        }
-        Unlock();
-        if (!ready) return false;
-        if (!picture) { // no memory: the connection goes
+        const BYTE *picture = NULL;
+        PictureReady ready = CurrentPicture(&picture, &bodyLength, &tagged.frame);
+        if (ready == PictureAwaited) return false;
+        if (ready == PictureFailed) { // no memory: the connection goes
             Failed(ServeMemory, ERROR_NOT_ENOUGH_MEMORY);
             CloseConnection(c);
             return true;
@@ -115,7 +108,6 @@ bool Answer(Connection &c, const WebView &view, const WebState &state) {
     size_t headLength = BuildAnswerHead(a, tagged, bodyLength, head, sizeof head);
     bool queued = headLength && Queue(c, head, headLength, a.body ? body : NULL,
                                       a.body ? bodyLength : 0);
-    free(picture);
     c.closeAfter = !queued || a.close || (a.status == 200 && a.route == WebRouteEvents);
     if (queued && a.status == 200 && a.route == WebRouteEvents && a.body) {
         c.events = true;
@@ -336,6 +328,7 @@ DWORD WINAPI WebServerThread(LPVOID parameter) {
     }
     for (Connection &c : Connections)
         if (c.socket != INVALID_SOCKET) CloseConnection(c);
+    ReleasePictureCache();
     if (self) FreeLibraryAndExitThread(self, 0);
     return 0;
 }

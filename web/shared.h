@@ -12,10 +12,11 @@ struct WebShared {
     int viewers;     // connections open: the picture is made only while some are
     WebState state;  // state.frame counts the repaints
     WebView view;    // address, port, origin
-    BYTE *png;       // the picture of pngFrame (malloc'd), pngLength bytes
-    size_t pngLength;
-    size_t pngCapacity;
-    DWORD pngFrame;  // 0: none made yet
+    BYTE *pixels;    // the picture of pixelsFrame as the kept image holds it (malloc'd)
+    size_t pixelsCapacity;
+    BITMAPINFOHEADER pixelsInfo; // 32 bits a pixel
+    COLORREF pixelsKey;          // the colour shown see-through, or none
+    DWORD pixelsFrame;           // 0: none handed over yet
     HMODULE module;  // the thread's reference to the DLL, freed as it ends
     ServeErrors errors; // noted by the thread, logged by the host's thread
 };
