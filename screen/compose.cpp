@@ -164,6 +164,22 @@ const BYTE *ReadComposedPixels(ComposedImage *image) {
     return pixels;
 }
 
+bool CopyComposedPixels(ComposedImage *image, BYTE *out) {
+    const BITMAPINFOHEADER &header = image->info.bmiHeader;
+    if (image->pixels) {
+        memcpy(out, image->pixels,
+               static_cast<size_t>(header.biWidth) * 4 * static_cast<size_t>(header.biHeight));
+        return true;
+    }
+    Deselect(image);
+    if (GetDIBits(image->surface, image->bitmap, 0, static_cast<UINT>(header.biHeight), out,
+                  &image->info, DIB_RGB_COLORS) != header.biHeight) {
+        LogLastError("Error from GetDIBits");
+        return false;
+    }
+    return true;
+}
+
 void ReleaseComposed(ComposedImage *image) {
     if (!image->surface) {
         memset(image, 0, sizeof *image);

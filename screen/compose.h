@@ -33,6 +33,10 @@ bool ComposeDisplay(HWND window, ComposedImage *image);
 // until the image is released; null, after logging why, when they cannot be
 // had. The bitmap is taken out of the context for it.
 const BYTE *ReadComposedPixels(ComposedImage *image);
+// The same pixels copied into `out` (width x height x 4 bytes), from those
+// kept when they were read, else straight from the bitmap without keeping
+// them. False, after logging why, when they cannot be had.
+bool CopyComposedPixels(ComposedImage *image, BYTE *out);
 
 // Releases everything ComposeDisplay made; an empty image is left as it is.
 void ReleaseComposed(ComposedImage *image);

@@ -8,7 +8,7 @@
 
 namespace {
 
-// The server thread's own: the pixels copied out of the record, and their PNG.
+// The server thread's own: the pixels taken from the record, and their PNG.
 BYTE *Pixels;
 size_t PixelsCapacity;
 BYTE *Png;
@@ -29,21 +29,27 @@ bool Grow(BYTE **buffer, size_t *capacity, size_t size) {
 PictureReady CurrentPicture(const BYTE **png, size_t *length, DWORD *frame) {
     EnterCriticalSection(&WebRecord.lock);
     const DWORD current = WebRecord.state.frame;
-    const bool there = WebRecord.pixelsFrame == current && WebRecord.pixels;
-    const bool cached = there && PngFrame == current && PngLength > 0;
+    const bool cached = PngFrame == current && PngLength > 0;
+    const bool there = !cached && WebRecord.pixelsFrame == current && !WebRecord.pixelsTaken &&
+                       WebRecord.pixels;
     BITMAPINFOHEADER info = WebRecord.pixelsInfo;
     const COLORREF key = WebRecord.pixelsKey;
-    const size_t stride = static_cast<size_t>(info.biWidth) * 4;
-    const size_t bytes = stride * static_cast<size_t>(info.biHeight);
-    bool copied = there && !cached && Grow(&Pixels, &PixelsCapacity, bytes);
-    if (copied) memcpy(Pixels, WebRecord.pixels, bytes);
+    if (there) { // the pixels change hands: this thread's buffer goes back for the next frame
+        BYTE *taken = WebRecord.pixels;
+        size_t takenCapacity = WebRecord.pixelsCapacity;
+        WebRecord.pixels = Pixels;
+        WebRecord.pixelsCapacity = PixelsCapacity;
+        WebRecord.pixelsTaken = true;
+        Pixels = taken;
+        PixelsCapacity = takenCapacity;
+    }
     LeaveCriticalSection(&WebRecord.lock);
-    if (!there) return PictureAwaited;
+    if (!cached && !there) return PictureAwaited;
     if (!cached) {
-        if (!copied) return PictureFailed;
         PngLength = 0;
         PngFrame = 0;
-        RecordImage image = {&info, Pixels, static_cast<DWORD>(stride), static_cast<DWORD>(bytes)};
+        const DWORD stride = static_cast<DWORD>(info.biWidth) * 4;
+        RecordImage image = {&info, Pixels, stride, stride * static_cast<DWORD>(info.biHeight)};
         size_t bound = AlphaPngBound(info.biWidth, info.biHeight);
         if (!bound || !Grow(&Png, &PngCapacity, bound)) return PictureFailed;
         PngLength = EncodeAlphaPng(image, key, Png, PngCapacity);

@@ -31,6 +31,11 @@ struct StartedWith {
 };
 static StartedWith Started;
 
+// The host's thread's own buffer: the kept image's pixels are read into
+// it without the lock, then it trades places with the record's.
+static BYTE *HostPixels;
+static size_t HostPixelsCapacity;
+
 static void LogWebFailure(const char *step, int error) {
     char detail[160];
     snprintf(detail, sizeof detail, "%s on %.63s:%d failed (error %d): no web view",
@@ -157,8 +162,9 @@ static void StopServer() {
     CloseListening();
     // Nothing of the view is left for a host that unloads the driver.
     free(WebRecord.pixels);
-    WebRecord.pixels = NULL;
-    WebRecord.pixelsCapacity = 0;
+    free(HostPixels);
+    WebRecord.pixels = HostPixels = NULL;
+    WebRecord.pixelsCapacity = HostPixelsCapacity = 0;
     DeleteCriticalSection(&WebRecord.lock);
     LockMade = false;
 }
@@ -182,32 +188,38 @@ static void FollowWebSettings() {
     StartServer();
 }
 
-// The kept image's pixels into the record's buffer, grown as needed, for
-// the server thread to encode: read outside the lock, copied under it.
+// Hands the kept image's pixels to the server thread, which encodes them.
 static void HandOverPicture(ComposedImage *image, DWORD frame) {
-    const BYTE *bits = ReadComposedPixels(image);
-    if (!bits) return;
     const BITMAPINFOHEADER &info = image->info.bmiHeader;
     const size_t bytes = static_cast<size_t>(info.biWidth) * 4 * static_cast<size_t>(info.biHeight);
+    if (HostPixelsCapacity < bytes) {
+        free(HostPixels);
+        HostPixels = static_cast<BYTE *>(malloc(bytes));
+        HostPixelsCapacity = HostPixels ? bytes : 0;
+    }
+    if (!HostPixels) {
+        EnterCriticalSection(&WebRecord.lock);
+        NoteServeError(WebRecord.errors, ServeMemory, ERROR_NOT_ENOUGH_MEMORY, GetTickCount64());
+        LeaveCriticalSection(&WebRecord.lock);
+        return;
+    }
+    if (!CopyComposedPixels(image, HostPixels)) return;
     const ScreenSettingsRecord &s = ScreenSettings;
     COLORREF key = WidgetColourKeyed(s) ? RGB(s.TransparentColor[0] & 0xFF,
                                               s.TransparentColor[1] & 0xFF,
                                               s.TransparentColor[2] & 0xFF)
                                         : kNoColourKey;
     EnterCriticalSection(&WebRecord.lock);
-    if (WebRecord.pixelsCapacity < bytes) {
-        free(WebRecord.pixels);
-        WebRecord.pixels = static_cast<BYTE *>(malloc(bytes));
-        WebRecord.pixelsCapacity = WebRecord.pixels ? bytes : 0;
-    }
-    if (WebRecord.pixels) {
-        memcpy(WebRecord.pixels, bits, bytes);
-        WebRecord.pixelsInfo = info;
-        WebRecord.pixelsKey = key;
-        WebRecord.pixelsFrame = frame;
-    } else {
-        NoteServeError(WebRecord.errors, ServeMemory, ERROR_NOT_ENOUGH_MEMORY, GetTickCount64());
-    }
+    BYTE *given = HostPixels;
+    size_t givenCapacity = HostPixelsCapacity;
+    HostPixels = WebRecord.pixels;
+    HostPixelsCapacity = WebRecord.pixelsCapacity;
+    WebRecord.pixels = given;
+    WebRecord.pixelsCapacity = givenCapacity;
+    WebRecord.pixelsInfo = info;
+    WebRecord.pixelsKey = key;
+    WebRecord.pixelsFrame = frame;
+    WebRecord.pixelsTaken = false;
     LeaveCriticalSection(&WebRecord.lock);
 }
 

@@ -16,7 +16,8 @@ struct WebShared {
     size_t pixelsCapacity;
     BITMAPINFOHEADER pixelsInfo; // 32 bits a pixel
     COLORREF pixelsKey;          // the colour shown see-through, or none
-    DWORD pixelsFrame;           // 0: none handed over yet
+    DWORD pixelsFrame;           // the frame handed over last; 0: none yet
+    bool pixelsTaken;            // the server thread took them (its buffer is here instead)
     HMODULE module;  // the thread's reference to the DLL, freed as it ends
     ServeErrors errors; // noted by the thread, logged by the host's thread
 };
