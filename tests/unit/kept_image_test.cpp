@@ -2,6 +2,8 @@
 // display, dropped by every change, and given back at Done and with the
 // window.
 #include "driver/tavlora.h"
+#include "screen/compose.h"
+#include "screen/kept_image.h"
 #include "screen/window.h"
 #include "screen/window_proc.h"
 #include "test_support.h"
@@ -191,6 +193,36 @@ TEST_F(KeptImage, AFailedReadOrReselectIsLoggedAndLeavesNothing) {
     EXPECT_EQ(DifferFromTheWindow(), 0);
     DISPLAYDLL_Done();
     EXPECT_EQ(sim::live_globals(), 0);
+}
+
+// A copy of the pixels (the web view's) is what a recording reads: from the
+// pixels kept, or read from a bitmap without keeping them; a failed read is
+// logged.
+TEST_F(KeptImage, ACopyOfThePixelsIsWhatARecordingReads) {
+    WriteAt(1, 1, "Copied"); // recorded: the kept image's pixels were read
+    ComposedImage *kept = CurrentImage();
+    ASSERT_NE(kept, nullptr);
+    ASSERT_NE(kept->pixels, nullptr);
+    const BITMAPINFOHEADER &header = kept->info.bmiHeader;
+    const size_t bytes = static_cast<size_t>(header.biWidth) * 4 * header.biHeight;
+    std::vector<BYTE> fromKept(bytes), fromBitmap(bytes, 0xEE);
+    sim::clear_journal();
+    ASSERT_TRUE(CopyComposedPixels(kept, fromKept.data()));
+    EXPECT_EQ(sim::calls("GetDIBits"), 0);
+    EXPECT_EQ(memcmp(fromKept.data(), kept->pixels, bytes), 0);
+
+    ComposedImage own;
+    memset(&own, 0, sizeof own);
+    ASSERT_TRUE(ComposeDisplay(DisplayWindow, &own));
+    ASSERT_TRUE(CopyComposedPixels(&own, fromBitmap.data()));
+    EXPECT_EQ(sim::calls("GetDIBits"), 1);
+    EXPECT_EQ(own.pixels, nullptr) << "not kept";
+    EXPECT_TRUE(fromBitmap == fromKept);
+    sim::fail_call("GetDIBits", 1, ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(CopyComposedPixels(&own, fromBitmap.data()));
+    EXPECT_EQ(Logged("Error Error from GetDIBits"), 1);
+    ReleaseComposed(&own);
+    DISPLAYDLL_Done();
 }
 
 // The image, its context and its pixels go at Done, and with the window
