@@ -1284,6 +1284,11 @@ int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits
         h.biSizeImage = static_cast<DWORD>(stride * height);
         return s.height;
     }
+    // The bitmap must not be selected into a context while its pixels are read.
+    if (sim::isSelected(bitmap)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     if (start >= height) return 0;
     int64_t copied = std::min<int64_t>(lines, height - start);
     // Line `start` is the top row of a top-down DIB, the bottom row of a
