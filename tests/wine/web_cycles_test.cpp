@@ -115,7 +115,7 @@ class WebCycles : public DriverInProcess {
 
     // One load, start, write, client, stop and unload. Its client, by the
     // cycle's number: the state, the picture, or a viewer of the event
-    // stream still connected when Done comes.
+    // stream still connected, through two more changes, when Done comes.
     void Cycle(int n) {
         dll_ = LoadLibraryA(Path("Tavlora.dll").c_str());
         ASSERT_NE(dll_, nullptr);
@@ -135,8 +135,13 @@ class WebCycles : public DriverInProcess {
             EXPECT_NE(Ask("/state.json", text.c_str()).find(text), std::string::npos) << n;
         else if (n % 3 == 1)
             EXPECT_NE(Ask("/display.png", "IEND").find("IEND"), std::string::npos) << n;
-        else
+        else {
             EXPECT_NE(Ask("/events", text.c_str(), &viewer).find(text), std::string::npos) << n;
+            // Two changes while it watches: the pixels handed over for each are still
+            // held when Done comes.
+            Write((text + " a").c_str());
+            Write((text + " b").c_str());
+        }
         done_();
         started_ = false;
         if (viewer != INVALID_SOCKET) closesocket(viewer);

@@ -373,3 +373,49 @@ TEST_F(Web, ALiveSaveThatChangesThePortMovesTheView) {
 }
 
 } // namespace
+
+namespace {
+
+// With TransparentColor= the picture's pixels of that colour, and only
+// those, are see-through: an overlay shows the text alone.
+TEST_F(Web, ThePicturesColourKeyIsSeeThrough) {
+    ASSERT_NE(Start("TransparentColor=255 0 255\nLine1FontBkColor=255 0 255\n"), nullptr);
+    Write("Keyed");
+    std::vector<COLORREF> pixels = PngPixels(CheckPng(Body(Get("/display.png"))));
+    ASSERT_FALSE(pixels.empty());
+    int seeThrough = 0, shown = 0;
+    for (COLORREF pixel : pixels) {
+        const bool keyed = (pixel & 0xFFFFFF) == RGB(255, 0, 255);
+        EXPECT_EQ(pixel >> 24, keyed ? 0u : 255u) << std::hex << pixel;
+        if (HasFailure()) break;
+        (keyed ? seeThrough : shown) += 1;
+    }
+    EXPECT_GT(seeThrough, 0);
+    EXPECT_GT(shown, 0);
+}
+
+} // namespace
+
+namespace {
+
+// A client that resets its connection (a closed browser tab) is no error
+// of the view's: nothing is logged, and the view serves on.
+TEST_F(Web, AClientThatResetsItsConnectionIsNoError) {
+    ASSERT_NE(Start(), nullptr);
+    for (const char *sent : {"GET / HTTP/1.1\r\n", "GET /events HTTP/1.1\r\nHost: 127.0.0.1:18431\r\n\r\n"}) {
+        SOCKET s = Connect();
+        send(s, sent, static_cast<int>(strlen(sent)), 0);
+        Sleep(200);
+        linger reset = {1, 0};
+        setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&reset), sizeof reset);
+        closesocket(s);
+    }
+    for (int i = 0; i < 10; ++i) {
+        Write(i % 2 ? "One" : "Two");
+        Sleep(30);
+    }
+    EXPECT_EQ(Get("/state.json").compare(0, 12, "HTTP/1.1 200"), 0);
+    for (const std::string &line : LogLines()) EXPECT_FALSE(Has(line, "Error web view")) << line;
+}
+
+} // namespace

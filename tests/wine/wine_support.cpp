@@ -1,6 +1,9 @@
 #include "wine_support.h"
 
+#include <zlib.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -205,4 +208,79 @@ std::vector<RECT> WindowRects(const std::string &output, std::vector<int> *found
         rects.push_back(RECT{l, t, r, b});
     }
     return rects;
+}
+
+static uint32_t BigEndian(const unsigned char *p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+static uint32_t Crc32(const unsigned char *data, size_t size) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+PngFile CheckPng(const std::string &text) {
+    PngFile png;
+    const unsigned char *b = reinterpret_cast<const unsigned char *>(text.data());
+    const size_t size = text.size();
+    if (size < 8 || memcmp(b, "\x89PNG\r\n\x1A\n", 8) != 0) return png;
+    size_t at = 8;
+    bool first = true;
+    while (at + 12 <= size) {
+        uint32_t length = BigEndian(b + at);
+        if (length > size - at - 12) return png;
+        const unsigned char *type = b + at + 4;
+        if (BigEndian(b + at + 8 + length) != Crc32(type, length + 4)) return png;
+        if (first) {
+            if (memcmp(type, "IHDR", 4) != 0 || length != 13) return png;
+            png.width = static_cast<int>(BigEndian(type + 4));
+            png.height = static_cast<int>(BigEndian(type + 8));
+            png.bitDepth = type[12];
+            png.colourType = type[13];
+            first = false;
+        }
+        if (memcmp(type, "IDAT", 4) == 0) png.data.append(text, at + 8, length);
+        at += 12 + length;
+        if (memcmp(type, "IEND", 4) == 0) {
+            png.complete = at == size;
+            return png;
+        }
+    }
+    return png;
+}
+
+std::vector<COLORREF> PngPixels(const PngFile &png) {
+    const size_t channels = png.colourType == 6 ? 4 : 3;
+    if (!png.complete || png.bitDepth != 8 || (png.colourType != 2 && png.colourType != 6) ||
+        png.width <= 0)
+        return {};
+    const size_t rowBytes = channels * static_cast<size_t>(png.width);
+    std::vector<unsigned char> raw((rowBytes + 1) * png.height + 1);
+    uLongf size = static_cast<uLongf>(raw.size());
+    if (uncompress(raw.data(), &size, reinterpret_cast<const Bytef *>(png.data.data()),
+                   static_cast<uLong>(png.data.size())) != Z_OK ||
+        size != raw.size() - 1)
+        return {};
+    std::vector<unsigned char> previous(rowBytes, 0), row(rowBytes);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < png.height; ++y) {
+        const unsigned char *in = &raw[y * (rowBytes + 1)];
+        for (size_t i = 0; i < rowBytes; ++i) {
+            int a = i >= channels ? row[i - channels] : 0, b = previous[i];
+            int c = i >= channels ? previous[i - channels] : 0;
+            int p = a + b - c, pa = abs(p - a), pb = abs(p - b), pc = abs(p - c);
+            int predictor[5] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? b : c};
+            if (in[0] > 4) return {};
+            row[i] = static_cast<unsigned char>(in[1 + i] + predictor[in[0]]);
+        }
+        for (size_t i = 0; i < rowBytes; i += channels)
+            pixels.push_back(RGB(row[i], row[i + 1], row[i + 2]) |
+                             (channels == 4 ? static_cast<COLORREF>(row[i + 3]) << 24 : 0));
+        previous = row;
+    }
+    return pixels;
 }

@@ -75,6 +75,18 @@ struct CaptureFile {
 };
 CaptureFile ReadCapture(const std::string &bytes);
 
+// A PNG file's header and its IDAT chunks' data, as read by CheckPng.
+struct PngFile {
+    bool complete = false; // signature, IHDR first, every chunk's CRC right, IEND last
+    int width = 0, height = 0, bitDepth = 0, colourType = 0;
+    std::string data; // the IDAT chunks' data, joined
+};
+PngFile CheckPng(const std::string &bytes);
+// The pixels of a complete 8-bit RGB or RGBA PNG, top row first: inflated
+// and each row's filter undone, an RGBA pixel's alpha in the top byte.
+// Empty when they do not decode.
+std::vector<COLORREF> PngPixels(const PngFile &png);
+
 // True when two colours differ by at most `tolerance` in each component.
 bool Near(COLORREF a, COLORREF b, int tolerance);
 
