@@ -395,27 +395,3 @@ TEST_F(Web, ThePicturesColourKeyIsSeeThrough) {
 }
 
 } // namespace
-
-namespace {
-
-// A client that resets its connection (a closed browser tab) is no error
-// of the view's: nothing is logged, and the view serves on.
-TEST_F(Web, AClientThatResetsItsConnectionIsNoError) {
-    ASSERT_NE(Start(), nullptr);
-    for (const char *sent : {"GET / HTTP/1.1\r\n", "GET /events HTTP/1.1\r\nHost: 127.0.0.1:18431\r\n\r\n"}) {
-        SOCKET s = Connect();
-        send(s, sent, static_cast<int>(strlen(sent)), 0);
-        Sleep(200);
-        linger reset = {1, 0};
-        setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&reset), sizeof reset);
-        closesocket(s);
-    }
-    for (int i = 0; i < 10; ++i) {
-        Write(i % 2 ? "One" : "Two");
-        Sleep(30);
-    }
-    EXPECT_EQ(Get("/state.json").compare(0, 12, "HTTP/1.1 200"), 0);
-    for (const std::string &line : LogLines()) EXPECT_FALSE(Has(line, "Error web view")) << line;
-}
-
-} // namespace
