@@ -35,13 +35,8 @@ PictureReady CurrentPicture(const BYTE **png, size_t *length, DWORD *frame) {
     BITMAPINFOHEADER info = WebRecord.pixelsInfo;
     const COLORREF key = WebRecord.pixelsKey;
     if (there) { // the pixels change hands: this thread's buffer goes back for the next frame
-        BYTE *taken = WebRecord.pixels;
-        size_t takenCapacity = WebRecord.pixelsCapacity;
-        WebRecord.pixels = Pixels;
-        WebRecord.pixelsCapacity = PixelsCapacity;
+        TradePixels(&Pixels, &PixelsCapacity);
         WebRecord.pixelsTaken = true;
-        Pixels = taken;
-        PixelsCapacity = takenCapacity;
     }
     LeaveCriticalSection(&WebRecord.lock);
     if (!cached && !there) return PictureAwaited;

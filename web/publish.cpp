@@ -210,12 +210,7 @@ static void HandOverPicture(ComposedImage *image, DWORD frame) {
                                               s.TransparentColor[2] & 0xFF)
                                         : kNoColourKey;
     EnterCriticalSection(&WebRecord.lock);
-    BYTE *given = HostPixels;
-    size_t givenCapacity = HostPixelsCapacity;
-    HostPixels = WebRecord.pixels;
-    HostPixelsCapacity = WebRecord.pixelsCapacity;
-    WebRecord.pixels = given;
-    WebRecord.pixelsCapacity = givenCapacity;
+    TradePixels(&HostPixels, &HostPixelsCapacity);
     WebRecord.pixelsInfo = info;
     WebRecord.pixelsKey = key;
     WebRecord.pixelsFrame = frame;

@@ -26,3 +26,14 @@ extern WebShared WebRecord;
 
 // The server thread's loop, on the listening socket.
 DWORD WINAPI WebServerThread(LPVOID listening);
+
+// Trades a buffer and its capacity for the record's pixels: the one way
+// pixels change hands between the threads. Called with the lock held.
+inline void TradePixels(BYTE **buffer, size_t *capacity) {
+    BYTE *mine = *buffer;
+    size_t mineCapacity = *capacity;
+    *buffer = WebRecord.pixels;
+    *capacity = WebRecord.pixelsCapacity;
+    WebRecord.pixels = mine;
+    WebRecord.pixelsCapacity = mineCapacity;
+}
