@@ -15,8 +15,7 @@ void ApplyWidgetLayering(HWND window) {
     DWORD flags = LWA_ALPHA;
     COLORREF key = 0;
     if (WidgetColourKeyed(s)) {
-        key = RGB(s.TransparentColor[0] & 0xFF, s.TransparentColor[1] & 0xFF,
-                  s.TransparentColor[2] & 0xFF);
+        key = WidgetColourKey(s);
         flags |= LWA_COLORKEY;
     }
     if (!SetLayeredWindowAttributes(window, key, alpha, flags))

@@ -31,6 +31,12 @@ inline bool WidgetColourKeyed(const ScreenSettingsRecord &s) {
            s.TransparentColor[2] >= 0;
 }
 
+// The see-through colour, when WidgetColourKeyed.
+inline COLORREF WidgetColourKey(const ScreenSettingsRecord &s) {
+    return RGB(s.TransparentColor[0] & 0xFF, s.TransparentColor[1] & 0xFF,
+               s.TransparentColor[2] & 0xFF);
+}
+
 // Opacity, a see-through colour and click-through each need a layered window.
 inline bool WidgetLayered(const ScreenSettingsRecord &s) {
     return WidgetOpacity(s) < 100 || WidgetColourKeyed(s) || s.ClickThrough != 0;

@@ -85,7 +85,7 @@ static bool OpenListening(int port) {
     return false;
 }
 
-static void StartServer() {
+void StartWebView() {
     int port = ScreenSettings.WebPort;
     Started.tried = true;
     Started.port = port;
@@ -169,8 +169,6 @@ static void StopServer() {
     LockMade = false;
 }
 
-void StartWebView() { StartServer(); }
-
 void StopWebView() {
     StopServer();
     Started.tried = false;
@@ -185,7 +183,7 @@ static void FollowWebSettings() {
         return;
     WriteLog("Web view", "the settings changed: the view starts again");
     StopServer();
-    StartServer();
+    StartWebView();
 }
 
 // Hands the kept image's pixels to the server thread, which encodes them.
@@ -205,10 +203,7 @@ static void HandOverPicture(ComposedImage *image, DWORD frame) {
     }
     if (!CopyComposedPixels(image, HostPixels)) return;
     const ScreenSettingsRecord &s = ScreenSettings;
-    COLORREF key = WidgetColourKeyed(s) ? RGB(s.TransparentColor[0] & 0xFF,
-                                              s.TransparentColor[1] & 0xFF,
-                                              s.TransparentColor[2] & 0xFF)
-                                        : kNoColourKey;
+    COLORREF key = WidgetColourKeyed(s) ? WidgetColourKey(s) : kNoColourKey;
     EnterCriticalSection(&WebRecord.lock);
     TradePixels(&HostPixels, &HostPixelsCapacity);
     WebRecord.pixelsInfo = info;

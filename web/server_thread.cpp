@@ -24,7 +24,7 @@ struct Connection {
     char head[kWebHeadLimit + 1];
     size_t got;
     ULONGLONG since;  // when the head began
-    bool waitPicture; // a picture request waits for the host's PNG
+    bool waitPicture; // a picture request waits for the host's pixels of the frame
     WebRequest request;
     WebAnswer answer;
     bool events;      // an event stream: sends frames until it closes

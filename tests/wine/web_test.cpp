@@ -10,6 +10,14 @@ namespace {
 
 const int kPort = 18431;
 
+sockaddr_in Loopback(int port) {
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
 class Web : public DriverInProcess {
   protected:
     void SetUp() override {
@@ -28,10 +36,7 @@ class Web : public DriverInProcess {
     }
     SOCKET Connect() {
         SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in to = {};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(kPort);
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in to = Loopback(kPort);
         EXPECT_EQ(connect(s, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
         return s;
     }
@@ -185,10 +190,7 @@ TEST_F(Web, DoneWithAViewerConnectedStopsTheServerWithinASecond) {
 
 TEST_F(Web, APortInUseIsLoggedAndTheDisplayWorks) {
     SOCKET taken = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in at = {};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(kPort);
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in at = Loopback(kPort);
     ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr *>(&at), sizeof at), 0);
     ASSERT_EQ(listen(taken, 1), 0);
     HWND window = Start();
@@ -297,10 +299,7 @@ TEST_F(Web, AReaderThatReadsNothingIsDroppedAndTheHostWritesOn) {
     SOCKET stuck = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     int small = 2048;
     setsockopt(stuck, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&small), sizeof small);
-    sockaddr_in to = {};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(kPort);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in to = Loopback(kPort);
     ASSERT_EQ(connect(stuck, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
     ULONG nonBlocking = 1;
     ioctlsocket(stuck, FIONBIO, &nonBlocking);
@@ -351,14 +350,11 @@ TEST_F(Web, ALiveSaveThatChangesThePortMovesTheView) {
     Sleep(600);
     Write("b");
     SOCKET old = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in to = {};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(kPort);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in to = Loopback(kPort);
     EXPECT_NE(connect(old, reinterpret_cast<sockaddr *>(&to), sizeof to), 0) << "the old port is free";
     closesocket(old);
     SOCKET moved = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    to.sin_port = htons(kPort + 1);
+    to = Loopback(kPort + 1);
     ASSERT_EQ(connect(moved, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
     std::string request = "GET /state.json HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(kPort + 1) +
                           "\r\n\r\n";
