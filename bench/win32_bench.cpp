@@ -96,6 +96,14 @@ struct Result {
     double driverLow, driverHigh, floorLow, floorHigh;
 };
 
+// A pair's medians and ranges, the driver's (`d`) against its floor's (`f`).
+Result MakeResult(const char *name, const std::vector<double> &d, const std::vector<double> &f) {
+    Result r = {name, Median(d), Median(f), *std::min_element(d.begin(), d.end()),
+                *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
+                *std::max_element(f.begin(), f.end())};
+    return r;
+}
+
 Result MeasurePair(const char *name, Measured &driver, Measured &floor, int rounds) {
     long long driverCalls = BatchSize(driver);
     long long floorCalls = BatchSize(floor);
@@ -106,9 +114,7 @@ Result MeasurePair(const char *name, Measured &driver, Measured &floor, int roun
         d.push_back(driver.Batch(driverCalls) * 1e6);
         if (round % 2 == 0) f.push_back(floor.Batch(floorCalls) * 1e6);
     }
-    Result r = {name, Median(d), Median(f), *std::min_element(d.begin(), d.end()),
-                *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
-                *std::max_element(f.begin(), f.end())};
+    Result r = MakeResult(name, d, f);
     printf("%-16s driver %10.2f us (%.2f .. %.2f, %lld a batch)   floor %10.2f us "
            "(%.2f .. %.2f, %lld a batch)\n",
            name, r.driver, r.driverLow, r.driverHigh, driverCalls, r.floor, r.floorLow,
@@ -150,9 +156,7 @@ Result MeasureLooks(const bench::Driver &driver, int rounds, const char *name, b
         }
     bench::StartDriver(driver, NULL);
     const std::vector<double> &d = times[1], &f = times[0];
-    Result r = {name, Median(d), Median(f), *std::min_element(d.begin(), d.end()),
-                *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
-                *std::max_element(f.begin(), f.end())};
+    Result r = MakeResult(name, d, f);
     printf("%-16s dots   %10.2f us (%.2f .. %.2f, %lld a batch)   fonts %10.2f us "
            "(%.2f .. %.2f, %lld a batch)\n",
            r.name, r.driver, r.driverLow, r.driverHigh, calls[1], r.floor, r.floorLow,
@@ -274,13 +278,6 @@ void CloseViewer(Viewer *viewer) {
     viewer->socket = INVALID_SOCKET;
     viewer->thread = NULL;
     Sleep(300); // the server's next turns drop the connection
-}
-
-Result MakeResult(const char *name, const std::vector<double> &d, const std::vector<double> &f) {
-    Result r = {name, Median(d), Median(f), *std::min_element(d.begin(), d.end()),
-                *std::max_element(d.begin(), d.end()), *std::min_element(f.begin(), f.end()),
-                *std::max_element(f.begin(), f.end())};
-    return r;
 }
 
 // The repaint with the view off (WebPort=0) against the same repaint of the
